@@ -1,0 +1,260 @@
+#include "preview/PreviewLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+
+namespace qs {
+namespace {
+
+constexpr int kCellWidth = 7;
+constexpr int kCellHeight = 14;
+
+// A layout after SetFile and a first size, the way the control gets there.
+PreviewLayout Laid(std::uint64_t lines, std::int32_t lineChars, int width, int height) {
+    PreviewLayout layout;
+    ResetForFile(layout, kCellWidth, kCellHeight, lines, lineChars);
+    UpdateScrollBars(layout, width, height);
+    return layout;
+}
+
+void ExpectBar(const ScrollBarSetting& bar, int min, int max, unsigned page, int pos) {
+    EXPECT_EQ(bar.min, min);
+    EXPECT_EQ(bar.max, max);
+    EXPECT_EQ(bar.page, page);
+    EXPECT_EQ(bar.pos, pos);
+}
+
+struct ScrollRow {
+    std::int32_t start;
+    int request;
+    std::int32_t track;
+    std::int32_t expected;
+    bool changed;
+};
+
+// 100 lines, 20 rows a page: the last full page starts at line 80.
+TEST(PreviewLayoutTest, EveryVerticalRequestThenTheClamps) {
+    const ScrollRow rows[] = {
+        {5, kScrollLineUp, 0, 4, true},         {0, kScrollLineUp, 0, 0, false},
+        {5, kScrollLineDown, 0, 6, true},       {80, kScrollLineDown, 0, 80, false},
+        {30, kScrollPageUp, 0, 10, true},       {3, kScrollPageUp, 0, 0, true},
+        {0, kScrollPageUp, 0, 0, false},        {10, kScrollPageDown, 0, 30, true},
+        {70, kScrollPageDown, 0, 80, true},     {10, kScrollThumbPosition, 42, 42, true},
+        {10, kScrollThumbTrack, 42, 42, true},  {42, kScrollThumbTrack, 42, 42, false},
+        {10, kScrollThumbTrack, 500, 80, true}, {10, kScrollThumbPosition, -3, 0, true},
+        {50, kScrollTop, 0, 0, true},           {0, kScrollTop, 0, 0, false},
+        {0, kScrollBottom, 0, 80, true},        {80, kScrollBottom, 0, 80, false},
+        {50, kScrollEnd, 17, 50, false},        {50, 9, 17, 50, false},
+    };
+    for (const ScrollRow& row : rows) {
+        PreviewLayout layout = Laid(100, 51, 1000, 20 * kCellHeight);
+        ASSERT_EQ(layout.m_pageRows, 20);
+        layout.m_topLine = row.start;
+        EXPECT_EQ(ScrollVertically(layout, row.request, row.track), row.changed)
+            << "request " << row.request << " from " << row.start;
+        EXPECT_EQ(layout.m_topLine, row.expected)
+            << "request " << row.request << " from " << row.start;
+    }
+}
+
+// 51 columns a line, 20 columns a page: the last page starts at column 31.
+TEST(PreviewLayoutTest, EveryHorizontalRequestThenTheClamps) {
+    const ScrollRow rows[] = {
+        {5, kScrollLineUp, 0, 4, true},
+        {0, kScrollLineUp, 0, 0, false},
+        {5, kScrollLineDown, 0, 6, true},
+        {31, kScrollLineDown, 0, 31, false},
+        {25, kScrollPageUp, 0, 5, true},
+        {3, kScrollPageUp, 0, 0, true},
+        {5, kScrollPageDown, 0, 25, true},
+        {25, kScrollPageDown, 0, 31, true},
+        {0, kScrollThumbPosition, 10, 10, true},
+        {0, kScrollThumbTrack, 10, 10, true},
+        {0, kScrollThumbTrack, 100, 31, true},
+        {10, kScrollThumbTrack, -5, 0, true},
+        {10, kScrollTop, 0, 0, true},
+        {0, kScrollBottom, 0, 31, true},
+        {31, kScrollBottom, 0, 31, false},
+        {10, kScrollEnd, 3, 10, false},
+    };
+    for (const ScrollRow& row : rows) {
+        PreviewLayout layout = Laid(100, 51, 20 * kCellWidth, 1000);
+        ASSERT_EQ(layout.m_pageColumns, 20);
+        layout.m_leftColumn = row.start;
+        EXPECT_EQ(ScrollHorizontally(layout, row.request, row.track), row.changed)
+            << "request " << row.request << " from " << row.start;
+        EXPECT_EQ(layout.m_leftColumn, row.expected)
+            << "request " << row.request << " from " << row.start;
+    }
+}
+
+// 25 bytes at 10 a line: 3 lines of 51 characters, the last one holding 5 bytes.
+TEST(PreviewLayoutTest, SmallFileOnTwoRows) {
+    PreviewLayout layout;
+    ResetForFile(layout, kCellWidth, kCellHeight, 3, 51);
+    const ScrollBarSettings bars = UpdateScrollBars(layout, 40 * kCellWidth, 2 * kCellHeight);
+    ExpectBar(bars.vertical, 0, 2, 2, 0);
+    ExpectBar(bars.horizontal, 0, 50, 40, 0);
+    EXPECT_TRUE(ScrollVertically(layout, kScrollBottom, 0));
+    EXPECT_EQ(layout.m_topLine, 1);
+    EXPECT_FALSE(ScrollVertically(layout, kScrollLineDown, 0));
+
+    EXPECT_EQ(LineBytesAt(0, 10, 25).count, 10);
+    EXPECT_EQ(LineBytesAt(1, 10, 25).offset, 10u);
+    EXPECT_EQ(LineBytesAt(2, 10, 25).offset, 20u);
+    EXPECT_EQ(LineBytesAt(2, 10, 25).count, 5);
+}
+
+TEST(PreviewLayoutTest, WideWindowStartsOneColumnLeftUntilAnyHorizontalRequest) {
+    struct {
+        int columns;
+        std::int32_t left;
+        unsigned page;
+    } widths[] = {{52, -1, 51}, {200, -1, 51}, {51, 0, 51}, {50, 0, 50}};
+    for (const auto& w : widths) {
+        PreviewLayout layout;
+        ResetForFile(layout, kCellWidth, kCellHeight, 3, 51);
+        const ScrollBarSettings bars = UpdateScrollBars(layout, w.columns * kCellWidth + 3, 100);
+        ExpectBar(bars.horizontal, 0, 50, w.page, w.left);
+        EXPECT_EQ(LineOrigin(layout, 0).x, -w.left * kCellWidth) << w.columns;
+    }
+    for (int request = kScrollLineUp; request <= kScrollEnd; ++request) {
+        PreviewLayout layout = Laid(3, 51, 60 * kCellWidth, 100);
+        ASSERT_EQ(layout.m_leftColumn, -1);
+        ScrollHorizontally(layout, request, 0);
+        EXPECT_EQ(layout.m_leftColumn, 0) << "request " << request;
+    }
+}
+
+TEST(PreviewLayoutTest, ClientNarrowerThanOneCell) {
+    PreviewLayout layout = Laid(100, 51, kCellWidth - 1, kCellHeight - 1);
+    EXPECT_EQ(layout.m_pageColumns, 0);
+    EXPECT_EQ(layout.m_pageRows, 0);
+    layout.m_leftColumn = 5;
+    EXPECT_FALSE(ScrollHorizontally(layout, kScrollPageDown, 0));
+    EXPECT_FALSE(ScrollHorizontally(layout, kScrollPageUp, 0));
+    EXPECT_EQ(layout.m_leftColumn, 5);
+    EXPECT_TRUE(ScrollHorizontally(layout, kScrollLineDown, 0));
+    EXPECT_EQ(layout.m_leftColumn, 6);
+    EXPECT_TRUE(ScrollHorizontally(layout, kScrollLineUp, 0));
+    EXPECT_EQ(layout.m_leftColumn, 5);
+    // Vertical pages step by at least one line.
+    layout.m_topLine = 5;
+    EXPECT_TRUE(ScrollVertically(layout, kScrollPageDown, 0));
+    EXPECT_EQ(layout.m_topLine, 6);
+}
+
+TEST(PreviewLayoutTest, EnlargingAtTheEndPullsTheTopBackShrinkingKeepsIt) {
+    PreviewLayout layout = Laid(100, 51, 1000, 20 * kCellHeight);
+    ScrollVertically(layout, kScrollBottom, 0);
+    ASSERT_EQ(layout.m_topLine, 80);
+    EXPECT_EQ(UpdateScrollBars(layout, 1000, 30 * kCellHeight + 5).vertical.pos, 70);
+    EXPECT_EQ(layout.m_topLine, 70);
+    EXPECT_EQ(UpdateScrollBars(layout, 1000, 10 * kCellHeight).vertical.pos, 70);
+    ExpectBar(UpdateScrollBars(layout, 1000, 200 * kCellHeight).vertical, 0, 99, 100, 0);
+
+    layout = Laid(3, 51, 30 * kCellWidth, 100);
+    ScrollHorizontally(layout, kScrollBottom, 0);
+    ASSERT_EQ(layout.m_leftColumn, 21);
+    EXPECT_EQ(UpdateScrollBars(layout, 40 * kCellWidth, 100).horizontal.pos, 11);
+    EXPECT_EQ(UpdateScrollBars(layout, 10 * kCellWidth, 100).horizontal.pos, 11);
+}
+
+TEST(PreviewLayoutTest, EmptyFileHidesBothBars) {
+    PreviewLayout layout;
+    ResetForFile(layout, kCellWidth, kCellHeight, 0, 0);
+    const ScrollBarSettings bars = UpdateScrollBars(layout, 500, 400);
+    ExpectBar(bars.vertical, 0, -1, 0, 0);
+    ExpectBar(bars.horizontal, 0, 0, 1, 0);
+    EXPECT_EQ(LinesToDraw(layout, 400).end, 0u);
+    for (int request = kScrollLineUp; request <= kScrollEnd; ++request) {
+        EXPECT_FALSE(ScrollVertically(layout, request, 3)) << request;
+        EXPECT_FALSE(ScrollHorizontally(layout, request, 3)) << request;
+    }
+}
+
+TEST(PreviewLayoutTest, ThumbUsesTheFull32BitTrackingPosition) {
+    PreviewLayout layout = Laid(200000, 51, 1000, 20 * kCellHeight);
+    EXPECT_TRUE(ScrollVertically(layout, kScrollThumbTrack, 70000));
+    EXPECT_EQ(layout.m_topLine, 70000);
+    EXPECT_TRUE(ScrollVertically(layout, kScrollThumbPosition, 1 << 30));
+    EXPECT_EQ(layout.m_topLine, 199980);
+}
+
+TEST(PreviewLayoutTest, LinesDrawnAreTheWholeRowsPlusOneForARemainder) {
+    const struct {
+        std::uint64_t lines;
+        std::int32_t top;
+        int height;
+        std::uint64_t first, end;
+    } rows[] = {
+        {100, 0, 280, 0, 20}, {100, 0, 281, 0, 21},  {100, 0, 279, 0, 20},    {100, 0, 400, 0, 29},
+        {100, 0, 0, 0, 0},    {100, 10, 28, 10, 12}, {100, 90, 400, 90, 100}, {5, 3, 28, 3, 5},
+        {5, 3, 29, 3, 5},     {5, 0, 27, 0, 2},
+    };
+    for (const auto& row : rows) {
+        PreviewLayout layout = Laid(row.lines, 51, 1000, 1000);
+        layout.m_topLine = row.top;
+        const LineSpan span = LinesToDraw(layout, row.height);
+        EXPECT_EQ(span.first, row.first) << row.height;
+        EXPECT_EQ(span.end, row.end) << row.height;
+    }
+}
+
+TEST(PreviewLayoutTest, LinesAreThirteenPixelsApartFromTheTopLine) {
+    PreviewLayout layout = Laid(100, 51, 20 * kCellWidth, 400);
+    layout.m_topLine = 40;
+    layout.m_leftColumn = 3;
+    for (int k = 0; k < 29; ++k) {
+        const PreviewPoint at = LineOrigin(layout, 40 + k);
+        EXPECT_EQ(at.x, -21);
+        EXPECT_EQ(at.y, 13 * k);
+    }
+}
+
+TEST(PreviewLayoutTest, LineBytesNeverPassTheEndOfTheFile) {
+    const struct {
+        std::uint64_t line;
+        std::int32_t perLine;
+        std::uint64_t size;
+        std::uint32_t offset;
+        std::int32_t count;
+    } rows[] = {
+        {0, 10, 20, 0, 10},
+        {1, 10, 20, 10, 10},
+        {2, 10, 20, 20, 0},  // a multiple of N
+        {0, 16, 1, 0, 1},
+        {3, 10, 25, 30, 0},  // a line past the end after N changed
+        {5, 0, 25, 0, 0},
+        {5, -3, 25, 0, 0},
+        {1u << 29, 16, std::uint64_t{1} << 34, 0, 16},  // the offset wraps at 4 GiB
+    };
+    for (const auto& row : rows) {
+        const LineBytes bytes = LineBytesAt(row.line, row.perLine, row.size);
+        EXPECT_EQ(bytes.offset, row.offset) << row.line;
+        EXPECT_EQ(bytes.count, row.count) << row.line;
+    }
+}
+
+TEST(PreviewLayoutTest, HugeLineCountsPinTheRangeInsteadOfWrapping) {
+    PreviewLayout layout = Laid(std::uint64_t{1} << 40, 51, 1000, 280);
+    EXPECT_EQ(layout.m_lastLine, std::numeric_limits<std::int32_t>::max());
+    EXPECT_TRUE(ScrollVertically(layout, kScrollBottom, 0));
+    EXPECT_EQ(layout.m_topLine, std::numeric_limits<std::int32_t>::max() - 19);
+    EXPECT_FALSE(ScrollVertically(layout, kScrollPageDown, 0));
+}
+
+TEST(PreviewLayoutTest, EmptyTextIsCentredAtTheTop) {
+    EXPECT_EQ(PlaceEmptyText(300, {0, 0, 120, 16}).left, 90);
+    EXPECT_EQ(PlaceEmptyText(300, {0, 0, 120, 16}).right, 210);
+    EXPECT_EQ(PlaceEmptyText(301, {0, 0, 121, 16}).left, 90);
+    EXPECT_EQ(PlaceEmptyText(50, {0, 0, 120, 16}).left, -35);
+    const PreviewRect placed = PlaceEmptyText(301, {0, 0, 121, 16});
+    EXPECT_EQ(placed.top, 0);
+    EXPECT_EQ(placed.bottom, 16);
+}
+
+}  // namespace
+}  // namespace qs
