@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/StagedVolumeQueries.h"
+
+namespace qs {
+namespace {
+
+TEST(StagedVolumeQueriesTest, ReadsEveryFieldOfTheTable) {
+    auto q = StagedVolumeQueries::FromText(
+        "\xEF\xBB\xBF# made-up machine\r\n"
+        "\\\\?\\C:\\stage\\h\xC3\xA9\\|3|C:\\;D:\\mnt\\|NTFS|18446744073709551615\r\n"
+        "\r\n"
+        "\\\\?\\Volume{2}\\|!|!|!|!\n");
+    ASSERT_EQ("", q->Error());
+
+    std::u16string name;
+    auto walk = q->FindFirstVolume(name);
+    ASSERT_TRUE(walk);
+    EXPECT_EQ(u"\\\\?\\C:\\stage\\h\u00e9\\", name);
+    EXPECT_EQ(3u, q->GetDriveType(name));
+    std::vector<std::u16string> mounts;
+    ASSERT_TRUE(q->GetMountPoints(name, mounts));
+    EXPECT_EQ((std::vector<std::u16string>{u"C:\\", u"D:\\mnt\\"}), mounts);
+    std::u16string fs;
+    ASSERT_TRUE(q->GetFileSystemName(name, fs));
+    EXPECT_EQ(u"NTFS", fs);
+    uint64_t total = 0;
+    ASSERT_TRUE(q->GetTotalBytes(name, total));
+    EXPECT_EQ(UINT64_MAX, total);
+
+    ASSERT_TRUE(walk->Next(name));
+    EXPECT_EQ(u"\\\\?\\Volume{2}\\", name);
+    EXPECT_EQ(DRIVE_TYPE_UNKNOWN, q->GetDriveType(name));
+    EXPECT_FALSE(q->GetMountPoints(name, mounts));
+    EXPECT_FALSE(q->GetFileSystemName(name, fs));
+    EXPECT_FALSE(q->GetTotalBytes(name, total));
+    EXPECT_FALSE(walk->Next(name));
+}
+
+TEST(StagedVolumeQueriesTest, AnswersThatOverflowThePlatformBuffersFail) {
+    // 1022 units of mount point, its terminator and the list's end fill 1024 exactly.
+    const std::string fits(1022, 'm');
+    const std::string fs260(260, 'f');
+    auto q = StagedVolumeQueries::FromText("\\\\?\\V\\|3|" + fits + "|" + fs260 + "|1\n" +
+                                           "\\\\?\\W\\|3|" + fits + "m|" + fs260 + "f|1\n");
+    std::vector<std::u16string> mounts;
+    std::u16string fs;
+    EXPECT_TRUE(q->GetMountPoints(u"\\\\?\\V\\", mounts));
+    EXPECT_TRUE(q->GetFileSystemName(u"\\\\?\\V\\", fs));
+    EXPECT_FALSE(q->GetMountPoints(u"\\\\?\\W\\", mounts));
+    EXPECT_FALSE(q->GetFileSystemName(u"\\\\?\\W\\", fs));
+}
+
+TEST(StagedVolumeQueriesTest, MalformedTablesAreRefusedWithTheirLine) {
+    struct Row {
+        const char* table;
+        const char* error;
+    } rows[] = {
+        {"a|3||NTFS|1|x\n", "line 1: expected five fields separated by '|'"},
+        {"#\n\na|three||NTFS|1\n", "line 3: the drive type is not a number"},
+        {"a|3||NTFS|-1\n", "line 1: the total size is not a number"},
+        {"a|3||NTFS|18446744073709551616\n", "line 1: the total size is not a number"},
+        {"a|4294967296||NTFS|1\n", "line 1: the drive type is not a number"},
+        {"a|3|C:\\;;D:\\|NTFS|1\n", "line 1: empty mount point"},
+        {"a|| |NTFS|1\n", "line 1: the drive type is not a number"},
+    };
+    for (const Row& row : rows) {
+        auto q = StagedVolumeQueries::FromText(row.table);
+        EXPECT_EQ(row.error, q->Error()) << row.table;
+        std::u16string name;
+        EXPECT_FALSE(q->FindFirstVolume(name)) << row.table;
+    }
+}
+
+TEST(StagedVolumeQueriesTest, ReadsTheTableFile) {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / "qs-staged-volumes-test.txt";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "\\\\?\\V\\|3||NTFS|1\n";
+    }
+    auto q = StagedVolumeQueries::FromFile(path);
+    std::filesystem::remove(path);
+    std::u16string name;
+    EXPECT_TRUE(q->FindFirstVolume(name));
+    EXPECT_EQ(u"\\\\?\\V\\", name);
+
+    auto missing = StagedVolumeQueries::FromFile(path);
+    EXPECT_FALSE(missing->FindFirstVolume(name));
+    EXPECT_NE("", missing->Error());
+}
+
+}  // namespace
+}  // namespace qs
