@@ -1,0 +1,33 @@
+// Resource identifiers of Quarrystone, one header for the program and its resource script.
+// Grouped by range so that a new id lands next to its kind and never collides with another kind.
+#pragma once
+
+// Icons and strings (128-255)
+#define IDR_MAINFRAME 128 // program icon (64, 48, 32, 24, 16 px) and the program's name string
+#define IDI_FILE_FALLBACK 204 // blank page with a gear: stands in for file icons the shell can't give
+#define IDI_FOLDER_FALLBACK 205 // yellow folder: stands in for folder icons the shell can't give
+#define IDI_ABOUT 207 // the About box's 48 x 48 picture
+
+// Menus (200-255); each holds one untitled popup at position 0
+#define IDR_FILE_MENU 201
+#define IDR_FOLDER_MENU 202
+
+// Dialog templates (100-199)
+#define IDD_ABOUTBOX 100
+#define IDD_MAINDLG 101
+#define IDD_VIEWDLG 102
+
+// Controls (1000-1999)
+#define IDC_FILE_TREE 1000 // main dialog: the tree of the hidden volume
+#define IDC_PREVIEW 1001 // view dialog: the static that becomes the hex preview
+#define IDC_ABOUT_LINK 1002 // About box: the static that becomes the link to the maker's site
+#define IDC_ABOUT_VERSION 1003 // About box: name and version line
+
+// Commands of the context menus (32768-57343)
+#define ID_FILE_VIEW 32778
+#define ID_FILE_COPYPATH 32779
+#define ID_FILE_SAVEAS 32780
+#define ID_FILE_PROPERTIES 32782
+
+// System-menu command (0xE000 and up; the low four bits belong to the system and are masked off)
+#define IDM_ABOUTBOX 0xE140
