@@ -1,0 +1,134 @@
+// POSIX half of the read-only file mapping: serves the native tests and benchmarks.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <new>
+
+#include "platform/FileMapping.h"
+#include "platform/FileMappingCount.h"
+#include "platform/Text.h"
+
+namespace qs {
+namespace mapping {
+
+namespace {
+
+// The 64 KiB of Win32's allocation granularity rather than the page size, so that the view
+// arithmetic runs here exactly as it does in the program (views of up to 64 KiB + one line).
+// Any page size up to 64 KiB divides it; a larger page size takes over.
+constexpr std::uint32_t kWin32Granularity = 0x10000;
+
+// POSIX has no mapping object: the mapping keeps its own descriptor (so it outlives the file
+// handle, as on Win32) and the size it was made with, to refuse views past the end as Win32
+// does instead of faulting on access.
+struct PosixMapping {
+    int fd;
+    std::uint64_t size;
+};
+
+PosixMapping* ToMapping(MappingHandle handle) {
+    return reinterpret_cast<PosixMapping*>(handle);
+}
+
+}  // namespace
+
+std::uint32_t GetGranularity() {
+    const long page = sysconf(_SC_PAGESIZE);
+    if (page > static_cast<long>(kWin32Granularity)) {
+        return static_cast<std::uint32_t>(page);
+    }
+    return kWin32Granularity;
+}
+
+FileHandle OpenReadShared(const std::u16string& path) {
+    if (path.empty() || path.find(u'\0') != std::u16string::npos) {
+        return kInvalidFile;
+    }
+    // O_NONBLOCK: a FIFO must not hang the open. Only regular files are accepted, as CreateFileW
+    // refuses folders without FILE_FLAG_BACKUP_SEMANTICS.
+    const int fd = open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return kInvalidFile;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return kInvalidFile;
+    }
+    detail::Count(detail::g_counters.filesOpened);
+    return fd;
+}
+
+bool QuerySize(FileHandle file, std::uint64_t* size) {
+    struct stat st;
+    if (file == kInvalidFile || fstat(static_cast<int>(file), &st) != 0 || st.st_size < 0) {
+        return false;
+    }
+    *size = static_cast<std::uint64_t>(st.st_size);
+    return true;
+}
+
+MappingHandle CreateReadOnlyMapping(FileHandle file) {
+    std::uint64_t size = 0;
+    if (!QuerySize(file, &size) || size == 0) {
+        return kNoMapping;
+    }
+    const int fd = fcntl(static_cast<int>(file), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) {
+        return kNoMapping;
+    }
+    auto* mapping = new (std::nothrow) PosixMapping{fd, size};
+    if (mapping == nullptr) {
+        close(fd);
+        return kNoMapping;
+    }
+    detail::Count(detail::g_counters.mappingsCreated);
+    return reinterpret_cast<MappingHandle>(mapping);
+}
+
+View MapView(MappingHandle handle, std::uint32_t offset, std::size_t size) {
+    const PosixMapping* mapping = ToMapping(handle);
+    if (mapping == nullptr || size == 0 || offset % GetGranularity() != 0 || size > mapping->size ||
+        offset > mapping->size - size) {
+        return View{};
+    }
+    void* base =
+        mmap(nullptr, size, PROT_READ, MAP_SHARED, mapping->fd, static_cast<off_t>(offset));
+    if (base == MAP_FAILED) {
+        return View{};
+    }
+    detail::Count(detail::g_counters.viewsMapped);
+    detail::Count(detail::g_counters.bytesMapped, size);
+    return View{base, size};
+}
+
+void UnmapView(const View& view) {
+    if (view.base == nullptr) {
+        return;
+    }
+    munmap(const_cast<void*>(view.base), view.size);
+    detail::Count(detail::g_counters.viewsUnmapped);
+}
+
+void CloseMapping(MappingHandle handle) {
+    PosixMapping* mapping = ToMapping(handle);
+    if (mapping == nullptr) {
+        return;
+    }
+    close(mapping->fd);
+    delete mapping;
+    detail::Count(detail::g_counters.mappingsClosed);
+}
+
+void CloseFile(FileHandle file) {
+    if (file == kInvalidFile) {
+        return;
+    }
+    close(static_cast<int>(file));
+    detail::Count(detail::g_counters.filesClosed);
+}
+
+}  // namespace mapping
+}  // namespace qs
