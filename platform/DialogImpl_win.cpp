@@ -20,8 +20,15 @@ HINSTANCE ResourceInstance() {
 }  // namespace
 
 CDialogImpl::~CDialogImpl() {
-    if (m_hWnd != nullptr && ::IsWindow(m_hWnd))
-        ::DestroyWindow(m_hWnd);
+    if (m_hWnd == nullptr)
+        return;
+    // The derived object is gone: its last messages must not reach it, so the window is let go
+    // first. Derived classes that want those messages destroy the window in their destructor.
+    const HWND hWnd = m_hWnd;
+    ::SetWindowLongPtrW(hWnd, DWLP_USER, 0);
+    m_hWnd = nullptr;
+    if (::IsWindow(hWnd))
+        ::DestroyWindow(hWnd);
 }
 
 HWND CDialogImpl::Create(HWND owner, LPARAM initParam) {
