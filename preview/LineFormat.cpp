@@ -9,18 +9,22 @@ namespace {
 
 constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
 
-// Two upper-case digits per byte value: one 4-byte copy per byte instead of two look-ups.
-struct HexPair {
-    char16_t digits[2];
+// One byte's hexadecimal field, "XX ", plus a fourth unit, a blank, so that a field is one 8-byte
+// copy. The extra blank lands where the next field starts (and is overwritten) or on a blank that
+// the line has there anyway: a missing slot or the separating space.
+struct HexField {
+    char16_t units[4];
 };
 
-constexpr std::array<HexPair, 256> MakeHexPairs() {
-    std::array<HexPair, 256> pairs{};
+constexpr std::array<HexField, 256> MakeHexFields() {
+    std::array<HexField, 256> fields{};
     for (int b = 0; b < 256; ++b) {
-        pairs[b].digits[0] = kHexDigits[b >> 4];
-        pairs[b].digits[1] = kHexDigits[b & 0xF];
+        fields[b].units[0] = kHexDigits[b >> 4];
+        fields[b].units[1] = kHexDigits[b & 0xF];
+        fields[b].units[2] = u' ';
+        fields[b].units[3] = u' ';
     }
-    return pairs;
+    return fields;
 }
 
 // 0x20 to 0x80 inclusive stand for themselves, code for code (no code page): 0x7F and 0x80 are
@@ -33,7 +37,7 @@ constexpr std::array<char16_t, 256> MakeShownChars() {
     return chars;
 }
 
-constexpr std::array<HexPair, 256> kHexPairs = MakeHexPairs();
+constexpr std::array<HexField, 256> kHexFields = MakeHexFields();
 constexpr std::array<char16_t, 256> kShownChars = MakeShownChars();
 
 int ClampBytesPerLine(int bytesPerLine) {
@@ -41,6 +45,32 @@ int ClampBytesPerLine(int bytesPerLine) {
         return 0;
     }
     return bytesPerLine > kMaxBytesPerLine ? kMaxBytesPerLine : bytesPerLine;
+}
+
+void FillBlanks(char16_t* out, int count) {
+    for (int i = 0; i < count; ++i) {
+        out[i] = u' ';
+    }
+}
+
+// Writes all 4 * n + 11 units of the line.
+void ComposeLine(char16_t* out, const std::uint8_t* bytes, int count, std::uint32_t offset, int n) {
+    for (int i = 0; i < 4; ++i) {
+        const auto b = static_cast<std::uint8_t>(offset >> (24 - 8 * i));
+        std::memcpy(out + 2 * i, kHexFields[b].units, 2 * sizeof(char16_t));
+    }
+    out[8] = u' ';
+    out[9] = u' ';
+    char16_t* hex = out + 10;
+    char16_t* text = out + 11 + 3 * n;
+    for (int k = 0; k < count; ++k) {
+        const std::uint8_t b = bytes[k];
+        std::memcpy(hex + 3 * k, kHexFields[b].units, sizeof(HexField));
+        text[k] = kShownChars[b];
+    }
+    // Missing slots and the separating space, then the missing characters.
+    FillBlanks(hex + 3 * count, 3 * (n - count) + 1);
+    FillBlanks(text + count, n - count);
 }
 
 }  // namespace
@@ -66,21 +96,11 @@ std::u16string FormatLine(const std::uint8_t* bytes, int count, std::uint32_t of
     } else if (count > n) {
         count = n;
     }
-
-    // Blanks everywhere first; then only the digits and characters are written.
-    std::u16string line(static_cast<std::size_t>(GetLineChars(n)), u' ');
-    char16_t* out = &line[0];
-    for (int i = 0; i < 4; ++i) {
-        const auto b = static_cast<std::uint8_t>(offset >> (24 - 8 * i));
-        std::memcpy(out + 2 * i, kHexPairs[b].digits, sizeof(HexPair));
-    }
-    char16_t* hex = out + 10;
-    char16_t* text = out + 11 + 3 * n;
-    for (int k = 0; k < count; ++k) {
-        const std::uint8_t b = bytes[k];
-        std::memcpy(hex + 3 * k, kHexPairs[b].digits, sizeof(HexPair));
-        text[k] = kShownChars[b];
-    }
+    // Sized once (zero-filled, which compiles to a plain memset) and then written in full: no
+    // growing, no second pass over the blanks.
+    std::u16string line;
+    line.resize(static_cast<std::size_t>(GetLineChars(n)));
+    ComposeLine(&line[0], bytes, count, offset, n);
     return line;
 }
 
