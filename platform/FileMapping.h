@@ -23,7 +23,8 @@ struct View {
     std::size_t size = 0;
 };
 
-// Every view starts at a multiple of this (the allocation granularity on Win32).
+// Every view starts at a multiple of this: the allocation granularity on Win32 (64 KiB), the
+// page size on POSIX.
 std::uint32_t GetGranularity();
 
 // Opens an existing regular file for reading. Other openers may read it but neither write nor

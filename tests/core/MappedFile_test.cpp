@@ -20,7 +20,6 @@
 namespace qs {
 namespace {
 
-constexpr std::uint32_t kGranularity = 0x10000;
 constexpr std::uint64_t k4GiB = std::uint64_t{1} << 32;
 
 std::uint8_t PatternByte(std::uint64_t i) {
@@ -81,8 +80,11 @@ protected:
     std::vector<std::string> m_made;
 };
 
-TEST_F(MappedFileTest, GranularityIs64KiB) {
-    EXPECT_EQ(mapping::GetGranularity(), kGranularity);
+// Natively views start on a page; the Win32 tests run the same arithmetic at 64 KiB.
+const std::uint32_t kGranularity = mapping::GetGranularity();
+
+TEST_F(MappedFileTest, GranularityIsThePageSize) {
+    EXPECT_EQ(kGranularity, static_cast<std::uint32_t>(sysconf(_SC_PAGESIZE)));
 }
 
 TEST_F(MappedFileTest, ViewsStartOnTheGranularity) {
@@ -97,7 +99,6 @@ TEST_F(MappedFileTest, ViewsStartOnTheGranularity) {
         {kGranularity - 10, 10, kGranularity},              // ends at the boundary
         {kGranularity - 4, 10, kGranularity + 6},           // across the boundary
         {kGranularity - 1, 1, kGranularity},                // last byte below it
-        {0x12345, 10, 0x2345 + 10},                         // the textbook case
         {3 * kGranularity - 3, 8, kGranularity - 3 + 8},    // across the last boundary
         {3 * kGranularity + 5 - 10, 10, kGranularity + 5},  // last line, ends at the end
         {3 * kGranularity, 5, 5},                           // short last line at a boundary
