@@ -149,7 +149,7 @@ const StagedVolumeQueries::Volume* StagedVolumeQueries::Find(const std::u16strin
     return nullptr;
 }
 
-std::unique_ptr<VolumeEnumeration> StagedVolumeQueries::FindFirstVolume(std::u16string& name) {
+std::unique_ptr<VolumeEnumeration> StagedVolumeQueries::EnumerateVolumes(std::u16string& name) {
     m_calls.push_back({Query::FindFirst, {}});
     // The platform's walk fails at its start when there is no volume at all.
     if (!m_usable || m_volumes.empty()) {
@@ -159,14 +159,14 @@ std::unique_ptr<VolumeEnumeration> StagedVolumeQueries::FindFirstVolume(std::u16
     return std::make_unique<Enumeration>(*this);
 }
 
-uint32_t StagedVolumeQueries::GetDriveType(const std::u16string& volume) {
+uint32_t StagedVolumeQueries::QueryDriveType(const std::u16string& volume) {
     m_calls.push_back({Query::DriveType, volume});
     const Volume* v = Find(volume);
     return v && v->driveType ? *v->driveType : DRIVE_TYPE_UNKNOWN;
 }
 
-bool StagedVolumeQueries::GetMountPoints(const std::u16string& volume,
-                                         std::vector<std::u16string>& mountPoints) {
+bool StagedVolumeQueries::QueryMountPoints(const std::u16string& volume,
+                                           std::vector<std::u16string>& mountPoints) {
     m_calls.push_back({Query::MountPoints, volume});
     const Volume* v = Find(volume);
     if (!v || !v->mountPoints) {
@@ -183,7 +183,7 @@ bool StagedVolumeQueries::GetMountPoints(const std::u16string& volume,
     return true;
 }
 
-bool StagedVolumeQueries::GetFileSystemName(const std::u16string& volume, std::u16string& name) {
+bool StagedVolumeQueries::QueryFileSystemName(const std::u16string& volume, std::u16string& name) {
     m_calls.push_back({Query::FileSystem, volume});
     const Volume* v = Find(volume);
     if (!v || !v->fileSystem || v->fileSystem->size() + 1 > FILE_SYSTEM_NAME_CHARS) {
@@ -193,7 +193,7 @@ bool StagedVolumeQueries::GetFileSystemName(const std::u16string& volume, std::u
     return true;
 }
 
-bool StagedVolumeQueries::GetTotalBytes(const std::u16string& volume, uint64_t& totalBytes) {
+bool StagedVolumeQueries::QueryTotalBytes(const std::u16string& volume, uint64_t& totalBytes) {
     m_calls.push_back({Query::Total, volume});
     const Volume* v = Find(volume);
     if (!v || !v->totalBytes) {

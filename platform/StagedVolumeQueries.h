@@ -39,12 +39,12 @@ public:
     const std::string& Error() const { return m_error; }
     const std::vector<Call>& Calls() const { return m_calls; }
 
-    std::unique_ptr<VolumeEnumeration> FindFirstVolume(std::u16string& name) override;
-    uint32_t GetDriveType(const std::u16string& volume) override;
-    bool GetMountPoints(const std::u16string& volume,
-                        std::vector<std::u16string>& mountPoints) override;
-    bool GetFileSystemName(const std::u16string& volume, std::u16string& name) override;
-    bool GetTotalBytes(const std::u16string& volume, uint64_t& totalBytes) override;
+    std::unique_ptr<VolumeEnumeration> EnumerateVolumes(std::u16string& name) override;
+    uint32_t QueryDriveType(const std::u16string& volume) override;
+    bool QueryMountPoints(const std::u16string& volume,
+                          std::vector<std::u16string>& mountPoints) override;
+    bool QueryFileSystemName(const std::u16string& volume, std::u16string& name) override;
+    bool QueryTotalBytes(const std::u16string& volume, uint64_t& totalBytes) override;
 
 private:
     struct Volume {

@@ -34,18 +34,18 @@ public:
     virtual ~VolumeQueries() = default;
 
     // Starts a walk and gives its first name; null when the walk cannot start.
-    virtual std::unique_ptr<VolumeEnumeration> FindFirstVolume(std::u16string& name) = 0;
+    virtual std::unique_ptr<VolumeEnumeration> EnumerateVolumes(std::u16string& name) = 0;
     // The drive type; DRIVE_TYPE_UNKNOWN when the query fails.
-    virtual uint32_t GetDriveType(const std::u16string& volume) = 0;
+    virtual uint32_t QueryDriveType(const std::u16string& volume) = 0;
     // The drive letters and mounted folders of the volume (empty list: none). Fails when the
     // list, each entry terminated and the whole ended by an empty string, exceeds
     // MOUNT_POINT_LIST_CHARS.
-    virtual bool GetMountPoints(const std::u16string& volume,
-                                std::vector<std::u16string>& mountPoints) = 0;
+    virtual bool QueryMountPoints(const std::u16string& volume,
+                                  std::vector<std::u16string>& mountPoints) = 0;
     // The file-system name; fails when it does not fit FILE_SYSTEM_NAME_CHARS with terminator.
-    virtual bool GetFileSystemName(const std::u16string& volume, std::u16string& name) = 0;
+    virtual bool QueryFileSystemName(const std::u16string& volume, std::u16string& name) = 0;
     // The volume's size in bytes (not its free space).
-    virtual bool GetTotalBytes(const std::u16string& volume, uint64_t& totalBytes) = 0;
+    virtual bool QueryTotalBytes(const std::u16string& volume, uint64_t& totalBytes) = 0;
 };
 
 // The backend of the executable: the machine's volumes in the product, the staged table beside

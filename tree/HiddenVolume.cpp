@@ -14,27 +14,27 @@ bool IsHiddenSystemVolume(VolumeQueries& queries, const std::u16string& volumeNa
     if (volumeName.back() != u'\\') {
         return false;
     }
-    if (queries.GetDriveType(volumeName) != DRIVE_TYPE_FIXED) {
+    if (queries.QueryDriveType(volumeName) != DRIVE_TYPE_FIXED) {
         return false;
     }
     std::vector<std::u16string> mountPoints;
-    if (!queries.GetMountPoints(volumeName, mountPoints) || !mountPoints.empty()) {
+    if (!queries.QueryMountPoints(volumeName, mountPoints) || !mountPoints.empty()) {
         return false;
     }
     std::u16string fileSystem;
-    if (!queries.GetFileSystemName(volumeName, fileSystem)) {
+    if (!queries.QueryFileSystemName(volumeName, fileSystem)) {
         return false;
     }
     if (fileSystem != u"NTFS") {
         return false;
     }
     uint64_t totalBytes = 0;
-    return queries.GetTotalBytes(volumeName, totalBytes) && totalBytes <= MAX_HIDDEN_VOLUME_SIZE;
+    return queries.QueryTotalBytes(volumeName, totalBytes) && totalBytes <= MAX_HIDDEN_VOLUME_SIZE;
 }
 
 std::optional<std::u16string> FindHiddenSystemVolume(VolumeQueries& queries) {
     std::u16string name;
-    std::unique_ptr<VolumeEnumeration> walk = queries.FindFirstVolume(name);
+    std::unique_ptr<VolumeEnumeration> walk = queries.EnumerateVolumes(name);
     if (!walk) {
         return std::nullopt;
     }

@@ -16,26 +16,26 @@ TEST(StagedVolumeQueriesTest, ReadsEveryFieldOfTheTable) {
     ASSERT_EQ("", q->Error());
 
     std::u16string name;
-    auto walk = q->FindFirstVolume(name);
+    auto walk = q->EnumerateVolumes(name);
     ASSERT_TRUE(walk);
     EXPECT_EQ(u"\\\\?\\C:\\stage\\h\u00e9\\", name);
-    EXPECT_EQ(3u, q->GetDriveType(name));
+    EXPECT_EQ(3u, q->QueryDriveType(name));
     std::vector<std::u16string> mounts;
-    ASSERT_TRUE(q->GetMountPoints(name, mounts));
+    ASSERT_TRUE(q->QueryMountPoints(name, mounts));
     EXPECT_EQ((std::vector<std::u16string>{u"C:\\", u"D:\\mnt\\"}), mounts);
     std::u16string fs;
-    ASSERT_TRUE(q->GetFileSystemName(name, fs));
+    ASSERT_TRUE(q->QueryFileSystemName(name, fs));
     EXPECT_EQ(u"NTFS", fs);
     uint64_t total = 0;
-    ASSERT_TRUE(q->GetTotalBytes(name, total));
+    ASSERT_TRUE(q->QueryTotalBytes(name, total));
     EXPECT_EQ(UINT64_MAX, total);
 
     ASSERT_TRUE(walk->Next(name));
     EXPECT_EQ(u"\\\\?\\Volume{2}\\", name);
-    EXPECT_EQ(DRIVE_TYPE_UNKNOWN, q->GetDriveType(name));
-    EXPECT_FALSE(q->GetMountPoints(name, mounts));
-    EXPECT_FALSE(q->GetFileSystemName(name, fs));
-    EXPECT_FALSE(q->GetTotalBytes(name, total));
+    EXPECT_EQ(DRIVE_TYPE_UNKNOWN, q->QueryDriveType(name));
+    EXPECT_FALSE(q->QueryMountPoints(name, mounts));
+    EXPECT_FALSE(q->QueryFileSystemName(name, fs));
+    EXPECT_FALSE(q->QueryTotalBytes(name, total));
     EXPECT_FALSE(walk->Next(name));
 }
 
@@ -47,10 +47,10 @@ TEST(StagedVolumeQueriesTest, AnswersThatOverflowThePlatformBuffersFail) {
                                            "\\\\?\\W\\|3|" + fits + "m|" + fs260 + "f|1\n");
     std::vector<std::u16string> mounts;
     std::u16string fs;
-    EXPECT_TRUE(q->GetMountPoints(u"\\\\?\\V\\", mounts));
-    EXPECT_TRUE(q->GetFileSystemName(u"\\\\?\\V\\", fs));
-    EXPECT_FALSE(q->GetMountPoints(u"\\\\?\\W\\", mounts));
-    EXPECT_FALSE(q->GetFileSystemName(u"\\\\?\\W\\", fs));
+    EXPECT_TRUE(q->QueryMountPoints(u"\\\\?\\V\\", mounts));
+    EXPECT_TRUE(q->QueryFileSystemName(u"\\\\?\\V\\", fs));
+    EXPECT_FALSE(q->QueryMountPoints(u"\\\\?\\W\\", mounts));
+    EXPECT_FALSE(q->QueryFileSystemName(u"\\\\?\\W\\", fs));
 }
 
 TEST(StagedVolumeQueriesTest, MalformedTablesAreRefusedWithTheirLine) {
@@ -70,7 +70,7 @@ TEST(StagedVolumeQueriesTest, MalformedTablesAreRefusedWithTheirLine) {
         auto q = StagedVolumeQueries::FromText(row.table);
         EXPECT_EQ(row.error, q->Error()) << row.table;
         std::u16string name;
-        EXPECT_FALSE(q->FindFirstVolume(name)) << row.table;
+        EXPECT_FALSE(q->EnumerateVolumes(name)) << row.table;
     }
 }
 
@@ -84,11 +84,11 @@ TEST(StagedVolumeQueriesTest, ReadsTheTableFile) {
     auto q = StagedVolumeQueries::FromFile(path);
     std::filesystem::remove(path);
     std::u16string name;
-    EXPECT_TRUE(q->FindFirstVolume(name));
+    EXPECT_TRUE(q->EnumerateVolumes(name));
     EXPECT_EQ(u"\\\\?\\V\\", name);
 
     auto missing = StagedVolumeQueries::FromFile(path);
-    EXPECT_FALSE(missing->FindFirstVolume(name));
+    EXPECT_FALSE(missing->EnumerateVolumes(name));
     EXPECT_NE("", missing->Error());
 }
 

@@ -1,0 +1,60 @@
+// The tree of the hidden volume: finds the volume, lists folders into tree items and builds
+// each item's full path back from the item texts. Win32 only.
+//
+// Each item holds its text (the root: the volume name with its trailing backslash; others: the
+// name as listed), its folder flag as item data (1 for the root and folders, 0 for files), one
+// image for both states, and a children indicator computed when it is inserted. Folders are
+// listed when first populated, not before.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/VolumeQueries.h"
+
+namespace qs {
+
+class CFileTreeCtrl {
+public:
+    // Builds the image list. The queries find the volume; without any, no volume is found.
+    explicit CFileTreeCtrl(std::unique_ptr<VolumeQueries> volumes);
+    ~CFileTreeCtrl();
+    CFileTreeCtrl(const CFileTreeCtrl&) = delete;
+    CFileTreeCtrl& operator=(const CFileTreeCtrl&) = delete;
+
+    HIMAGELIST GetImageList() const { return m_imageList; }
+
+    // Empties the tree and inserts the hidden volume as the single, collapsed root; when no
+    // volume qualifies the tree stays empty and one warning box says so.
+    void LocateHiddenVolume();
+
+    // Inserts one item last under parent (TVI_ROOT for the root). The root is inserted with an
+    // empty name and the volume name as parent path.
+    HTREEITEM InsertFileItem(const std::u16string& name, const std::u16string& parentPath,
+                             bool isFolder, HTREEITEM parent);
+
+    // True when the folder holds any entry besides "." and "..". False for anything that cannot
+    // be listed: a file, a missing or unreadable folder, a search pattern over the path limit.
+    bool FolderHasEntries(const std::u16string& fullPath) const;
+
+    // Replaces the item's children by the folder's current entries: folders first, then files,
+    // each group in listing order.
+    void PopulateFolder(const std::u16string& fullPath, HTREEITEM item);
+
+    // The item's full path; empty for a null item.
+    std::u16string GetItemPath(HTREEITEM item) const;
+    // The selected item's full path; empty when nothing is selected.
+    std::u16string GetSelectedPath() const;
+
+    HWND m_hWnd = nullptr;
+
+private:
+    std::unique_ptr<VolumeQueries> m_volumes;
+    HIMAGELIST m_imageList;
+};
+
+}  // namespace qs

@@ -1,0 +1,168 @@
+#include "tree/FileTreeCtrl.h"
+
+#include <optional>
+
+#include "platform/FileSearch.h"
+#include "platform/WideText.h"
+#include "tree/FileTypeIcons.h"
+#include "tree/HiddenVolume.h"
+#include "tree/IconIndex.h"
+#include "tree/ItemPath.h"
+
+namespace qs {
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"Quarrystone";
+constexpr wchar_t kNotFound[] = L"The hidden system drive was not found";
+
+// The system wait cursor for the life of the object; the previous cursor comes back after.
+class CWaitCursor {
+public:
+    CWaitCursor() : m_previous(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~CWaitCursor() { ::SetCursor(m_previous); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+private:
+    HCURSOR m_previous;
+};
+
+// The window's drawing switched off for the life of the object, so a long change is drawn once.
+class CRedrawOff {
+public:
+    explicit CRedrawOff(HWND window) : m_window(window) {
+        ::SendMessageW(m_window, WM_SETREDRAW, FALSE, 0);
+    }
+    ~CRedrawOff() { ::SendMessageW(m_window, WM_SETREDRAW, TRUE, 0); }
+    CRedrawOff(const CRedrawOff&) = delete;
+    CRedrawOff& operator=(const CRedrawOff&) = delete;
+
+private:
+    HWND m_window;
+};
+
+std::u16string EntryName(const WIN32_FIND_DATAW& entry) {
+    return FromWide(entry.cFileName, ::wcsnlen(entry.cFileName, MAX_PATH));
+}
+
+}  // namespace
+
+CFileTreeCtrl::CFileTreeCtrl(std::unique_ptr<VolumeQueries> volumes)
+    : m_volumes(std::move(volumes)), m_imageList(CreateFileTypeImageList()) {}
+
+CFileTreeCtrl::~CFileTreeCtrl() {
+    DestroyFileTypeImageList(m_imageList);
+}
+
+void CFileTreeCtrl::LocateHiddenVolume() {
+    CWaitCursor wait;
+    ::SendMessageW(m_hWnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    CRedrawOff redraw(m_hWnd);
+
+    const std::optional<std::u16string> volume =
+        m_volumes ? FindHiddenSystemVolume(*m_volumes) : std::nullopt;
+    if (volume) {
+        InsertFileItem(std::u16string(), *volume, true, TVI_ROOT);
+    } else {
+        // MessageBoxW gives a child window's top-level window the ownership.
+        ::MessageBoxW(m_hWnd, kNotFound, kCaption, MB_ICONWARNING);
+    }
+}
+
+HTREEITEM CFileTreeCtrl::InsertFileItem(const std::u16string& name,
+                                        const std::u16string& parentPath, bool isFolder,
+                                        HTREEITEM parent) {
+    const std::u16string path = MakeItemPath(parentPath, name);
+    const bool isRoot = parent == TVI_ROOT || parent == nullptr;
+    const int image = isRoot ? ICON_VOLUME : GetIconIndex(path, isFolder);
+    std::u16string text = name.empty() ? parentPath : name;
+    // A file cannot be listed, so its probe could only fail: it is not made.
+    const bool hasChildren = isFolder && FolderHasEntries(path);
+
+    TVINSERTSTRUCTW insert = {};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_PARAM | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
+    insert.item.pszText = AsWide(text.data());
+    insert.item.iImage = image;
+    insert.item.iSelectedImage = image;
+    insert.item.cChildren = hasChildren ? 1 : 0;
+    insert.item.lParam = isFolder ? 1 : 0;
+    return reinterpret_cast<HTREEITEM>(
+        ::SendMessageW(m_hWnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+bool CFileTreeCtrl::FolderHasEntries(const std::u16string& fullPath) const {
+    const std::u16string pattern = MakeSearchPattern(fullPath);
+    if (!IsSearchable(pattern)) {
+        return false;
+    }
+    CFileSearch search(pattern);
+    if (!search.IsOpen()) {
+        return false;
+    }
+    do {
+        if (!IsDotEntry(EntryName(search.Entry()), search.Entry().dwFileAttributes)) {
+            return true;
+        }
+    } while (search.Next());
+    return false;
+}
+
+void CFileTreeCtrl::PopulateFolder(const std::u16string& fullPath, HTREEITEM item) {
+    // A null item would stand for the tree's root and take every root item with it.
+    if (item == nullptr) {
+        return;
+    }
+    CWaitCursor wait;
+    CRedrawOff redraw(m_hWnd);
+
+    while (const HTREEITEM child = reinterpret_cast<HTREEITEM>(::SendMessageW(
+               m_hWnd, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)))) {
+        if (!::SendMessageW(m_hWnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(child))) {
+            break;
+        }
+    }
+
+    FolderListing listing;
+    const std::u16string pattern = MakeSearchPattern(fullPath);
+    if (IsSearchable(pattern)) {
+        CFileSearch search(pattern);
+        if (search.IsOpen()) {
+            do {
+                listing.Add(EntryName(search.Entry()), search.Entry().dwFileAttributes);
+            } while (search.Next());
+        }
+    }
+    for (const std::u16string& folder : listing.folders) {
+        InsertFileItem(folder, fullPath, true, item);
+    }
+    for (const std::u16string& file : listing.files) {
+        InsertFileItem(file, fullPath, false, item);
+    }
+}
+
+std::u16string CFileTreeCtrl::GetItemPath(HTREEITEM item) const {
+    std::u16string path;
+    while (item != nullptr) {
+        wchar_t text[MAX_PATH_CHARS] = {};
+        TVITEMW tvi = {};
+        tvi.mask = TVIF_TEXT;
+        tvi.hItem = item;
+        tvi.pszText = text;
+        tvi.cchTextMax = MAX_PATH_CHARS;
+        ::SendMessageW(m_hWnd, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi));
+        item = reinterpret_cast<HTREEITEM>(
+            ::SendMessageW(m_hWnd, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
+        PrependItemText(path, FromWide(text, ::wcsnlen(text, MAX_PATH_CHARS)));
+    }
+    return path;
+}
+
+std::u16string CFileTreeCtrl::GetSelectedPath() const {
+    return GetItemPath(
+        reinterpret_cast<HTREEITEM>(::SendMessageW(m_hWnd, TVM_GETNEXTITEM, TVGN_CARET, 0)));
+}
+
+}  // namespace qs

@@ -1,0 +1,92 @@
+#include "tree/FileTypeIcons.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <initializer_list>
+
+#include "res/resource.h"
+
+namespace qs {
+
+namespace {
+
+constexpr int kIconSize = 16;
+
+HICON LoadProgramIcon(int id) {
+    return ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+}
+
+// Appends an icon; the list keeps its own copy. Should even the fallback be missing, a blank
+// image holds the position, so that the later indexes stay where the tree expects them.
+void AppendIcon(HIMAGELIST list, HICON icon) {
+    if (icon != nullptr && ::ImageList_ReplaceIcon(list, -1, icon) >= 0) {
+        return;
+    }
+    const HDC screen = ::GetDC(nullptr);
+    const HBITMAP blank = ::CreateCompatibleBitmap(screen, kIconSize, kIconSize);
+    ::ReleaseDC(nullptr, screen);
+    if (blank != nullptr) {
+        ::ImageList_Add(list, blank, nullptr);
+        ::DeleteObject(blank);
+    }
+}
+
+// The shell's icon of a special folder, or null. The caller destroys it.
+HICON GetSpecialFolderIcon(int csidl) {
+    PIDLIST_ABSOLUTE pidl = nullptr;
+    if (FAILED(::SHGetFolderLocation(nullptr, csidl, nullptr, 0, &pidl))) {
+        return nullptr;
+    }
+    SHFILEINFOW info = {};
+    const DWORD_PTR ok = ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(pidl), 0, &info, sizeof info,
+                                          SHGFI_PIDL | SHGFI_ICON);
+    ::CoTaskMemFree(pidl);
+    return ok ? info.hIcon : nullptr;
+}
+
+// The shell's small icon for a file name, asked without touching the disk, or null. The caller
+// destroys it.
+HICON GetFileTypeIcon(const wchar_t* name) {
+    SHFILEINFOW info = {};
+    const DWORD_PTR ok = ::SHGetFileInfoW(name, FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                                          SHGFI_USEFILEATTRIBUTES | SHGFI_ICON | SHGFI_SMALLICON);
+    return ok ? info.hIcon : nullptr;
+}
+
+void AppendShellIcon(HIMAGELIST list, HICON shellIcon, HICON fallback) {
+    AppendIcon(list, shellIcon ? shellIcon : fallback);
+    if (shellIcon != nullptr) {
+        ::DestroyIcon(shellIcon);
+    }
+}
+
+}  // namespace
+
+HIMAGELIST CreateFileTypeImageList(bool askShell) {
+    const HIMAGELIST list = ::ImageList_Create(kIconSize, kIconSize, ILC_COLOR32, 0, 1);
+    if (list == nullptr) {
+        return nullptr;
+    }
+    ::ImageList_SetBkColor(list, RGB(255, 255, 255));
+
+    const HICON folderFallback = LoadProgramIcon(IDI_FOLDER_FALLBACK);
+    for (int csidl : {CSIDL_DESKTOP, CSIDL_APPDATA, CSIDL_BITBUCKET}) {
+        AppendShellIcon(list, askShell ? GetSpecialFolderIcon(csidl) : nullptr, folderFallback);
+    }
+    const HICON fileFallback = LoadProgramIcon(IDI_FILE_FALLBACK);
+    for (const wchar_t* name :
+         {L".mui", L".dat", L".log", L"explorer.exe", L".dll", L".ttf", L".ini"}) {
+        AppendShellIcon(list, askShell ? GetFileTypeIcon(name) : nullptr, fileFallback);
+    }
+    return list;
+}
+
+void DestroyFileTypeImageList(HIMAGELIST list) {
+    if (list != nullptr) {
+        ::ImageList_Remove(list, -1);
+        ::ImageList_Destroy(list);
+    }
+}
+
+}  // namespace qs
