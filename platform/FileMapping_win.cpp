@@ -23,6 +23,10 @@ std::uint32_t GetGranularity() {
 }
 
 FileHandle OpenReadShared(const std::u16string& path) {
+    // CreateFileW would stop at an embedded NUL and open a different file.
+    if (path.find(u'\0') != std::u16string::npos) {
+        return kInvalidFile;
+    }
     // FILE_SHARE_READ only: while the file is shown nobody may write or delete it, and a file that
     // someone holds open for writing cannot be opened here (ERROR_SHARING_VIOLATION).
     HANDLE file = CreateFileW(AsWide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -172,7 +172,9 @@ TEST_F(MappedFileWinTest, MissingFileAfterAGoodOneLeavesNothingOpen) {
     ASSERT_TRUE(file.Open(path));
     EXPECT_FALSE(file.Open(m_dir + u"\\missing.bin"));
     EXPECT_EQ(file.GetSize(), 0u);
-    EXPECT_FALSE(file.Open(m_dir));  // a folder
+    EXPECT_FALSE(file.Open(m_dir));                                   // a folder
+    EXPECT_FALSE(file.Open(path + std::u16string(1, u'\0') + u"x"));  // not the file before NUL
+    EXPECT_FALSE(file.Open(u""));
     // Nothing of ours holds the good file any more: a writer without sharing gets it.
     HANDLE writer = CreateFileW(AsWide(path), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(writer, INVALID_HANDLE_VALUE);
