@@ -48,20 +48,22 @@ void ResetForFile(PreviewLayout& layout, std::int32_t charWidth, std::int32_t ch
     layout.m_lineChars = lineChars;
 }
 
-ScrollBarSettings UpdateScrollBars(PreviewLayout& layout, int clientWidth, int clientHeight) {
-    ScrollBarSettings bars;
-
+ScrollBarSetting UpdateVerticalScroll(PreviewLayout& layout, int clientHeight) {
     const std::int64_t lines = ToSigned(layout.m_lineCount);
     const std::int64_t rows = std::max(clientHeight, 0) / Cell(layout.m_charHeight);
     layout.m_pageRows = Saturate(std::min(rows, lines));
     layout.m_lastLine = Saturate(lines - 1);
     layout.m_topLine =
         Saturate(std::min<std::int64_t>(layout.m_topLine, lines - layout.m_pageRows));
-    bars.vertical.min = 0;
-    bars.vertical.max = layout.m_lastLine;
-    bars.vertical.page = static_cast<std::uint32_t>(layout.m_pageRows);
-    bars.vertical.pos = layout.m_topLine;
+    ScrollBarSetting bar;
+    bar.min = 0;
+    bar.max = layout.m_lastLine;
+    bar.page = static_cast<std::uint32_t>(layout.m_pageRows);
+    bar.pos = layout.m_topLine;
+    return bar;
+}
 
+ScrollBarSetting UpdateHorizontalScroll(PreviewLayout& layout, int clientWidth) {
     const std::int64_t width = std::max(layout.m_lineChars, 0);
     const std::int64_t columns = std::max(clientWidth, 0) / Cell(layout.m_charWidth);
     layout.m_pageColumns = Saturate(std::min(columns, width + 1));
@@ -69,11 +71,19 @@ ScrollBarSettings UpdateScrollBars(PreviewLayout& layout, int clientWidth, int c
     // With room for the whole line and one more column this bound is -1: see PreviewLayout.
     layout.m_leftColumn = Saturate(std::min<std::int64_t>(
         layout.m_leftColumn, std::int64_t{layout.m_lastColumn} - layout.m_pageColumns + 1));
-    bars.horizontal.min = 0;
-    bars.horizontal.max = layout.m_lastColumn;
-    bars.horizontal.page = static_cast<std::uint32_t>(
+    ScrollBarSetting bar;
+    bar.min = 0;
+    bar.max = layout.m_lastColumn;
+    bar.page = static_cast<std::uint32_t>(
         std::min<std::int64_t>(layout.m_pageColumns, std::int64_t{layout.m_lastColumn} + 1));
-    bars.horizontal.pos = layout.m_leftColumn;
+    bar.pos = layout.m_leftColumn;
+    return bar;
+}
+
+ScrollBarSettings UpdateScrollBars(PreviewLayout& layout, int clientWidth, int clientHeight) {
+    ScrollBarSettings bars;
+    bars.vertical = UpdateVerticalScroll(layout, clientHeight);
+    bars.horizontal = UpdateHorizontalScroll(layout, clientWidth);
     return bars;
 }
 

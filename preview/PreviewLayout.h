@@ -62,7 +62,10 @@ void ResetForFile(PreviewLayout& layout, std::int32_t charWidth, std::int32_t ch
                   std::uint64_t lineCount, std::int32_t lineChars);
 
 // Fits the page to a client area and pulls the positions back so the last page stays full;
-// returns what both scroll bars are to show.
+// returns what both scroll bars are to show. The window applies the two halves one at a time:
+// showing or hiding the vertical bar changes the client width that the horizontal half needs.
+ScrollBarSetting UpdateVerticalScroll(PreviewLayout& layout, int clientHeight);
+ScrollBarSetting UpdateHorizontalScroll(PreviewLayout& layout, int clientWidth);
 ScrollBarSettings UpdateScrollBars(PreviewLayout& layout, int clientWidth, int clientHeight);
 
 // Applies a scroll request; trackPosition is used by the thumb requests only. Returns whether the
