@@ -1,0 +1,253 @@
+#include "preview/FilePreviewCtrl.h"
+
+#include <commctrl.h>
+
+#include "platform/WideText.h"
+#include "preview/LineFormat.h"
+
+namespace qs {
+
+static_assert(kScrollLineUp == SB_LINEUP && kScrollLineDown == SB_LINEDOWN &&
+                  kScrollPageUp == SB_PAGEUP && kScrollPageDown == SB_PAGEDOWN &&
+                  kScrollThumbPosition == SB_THUMBPOSITION && kScrollThumbTrack == SB_THUMBTRACK &&
+                  kScrollTop == SB_TOP && kScrollBottom == SB_BOTTOM && kScrollEnd == SB_ENDSCROLL,
+              "scroll requests carry the platform's SB_ codes");
+
+namespace {
+
+// A fixed-pitch face asked for by its cell: a positive height is matched against the cell height.
+HFONT CreatePreviewFont() {
+    return ::CreateFontW(14, 7, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                         FIXED_PITCH | FF_DONTCARE, L"Courier");
+}
+
+void ApplyScrollBar(HWND window, int bar, const ScrollBarSetting& setting) {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = setting.min;
+    info.nMax = setting.max;
+    info.nPage = setting.page;
+    info.nPos = setting.pos;
+    ::SetScrollInfo(window, bar, &info, TRUE);
+}
+
+void MoveScrollBar(HWND window, int bar, int position) {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_POS;
+    info.nPos = position;
+    ::SetScrollInfo(window, bar, &info, TRUE);
+}
+
+RECT GetClient(HWND window) {
+    RECT client = {};
+    ::GetClientRect(window, &client);
+    return client;
+}
+
+}  // namespace
+
+CFilePreviewCtrl::CFilePreviewCtrl() : m_font(CreatePreviewFont()) {}
+
+CFilePreviewCtrl::~CFilePreviewCtrl() = default;
+
+bool CFilePreviewCtrl::SetBytesPerLine(int count) {
+    if (count < 1 || count > kMaxBytesPerLine) {
+        return false;
+    }
+    m_bytesPerLine = count;
+    return true;
+}
+
+void CFilePreviewCtrl::SetEmptyText(const std::u16string& text) {
+    m_emptyText = text;
+}
+
+bool CFilePreviewCtrl::SetFile(const wchar_t* path) {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (path == nullptr) {
+        m_file.Close();
+    } else if (!m_file.Open(FromWide(path))) {
+        return false;
+    }
+
+    // The layout cell is the size the font was asked for, read back from its description rather
+    // than measured from whatever face the system substituted.
+    std::int32_t charWidth = m_layout.m_charWidth;
+    std::int32_t charHeight = m_layout.m_charHeight;
+    LOGFONTW font = {};
+    if (::GetObjectW(m_font.Get(), sizeof(font), &font) == sizeof(font)) {
+        charWidth = font.lfWidth;
+        charHeight = font.lfHeight;
+    }
+    const std::uint64_t size = m_file.GetSize();
+    ResetForFile(m_layout, charWidth, charHeight, GetLineCount(size, m_bytesPerLine),
+                 size != 0 ? GetLineChars(m_bytesPerLine) : 0);
+    UpdateScrollBars();
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    ::UpdateWindow(m_hWnd);
+    return true;
+}
+
+void CFilePreviewCtrl::UpdateScrollBars() {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    ApplyScrollBar(m_hWnd, SB_VERT, UpdateVerticalScroll(m_layout, GetClient(m_hWnd).bottom));
+    // Showing or hiding the vertical bar has just changed the client width (and run this again
+    // from WM_SIZE, inside SetScrollInfo), so the horizontal half reads the client anew: with the
+    // width from before, its page would be wider than what is visible.
+    ApplyScrollBar(m_hWnd, SB_HORZ, UpdateHorizontalScroll(m_layout, GetClient(m_hWnd).right));
+}
+
+BOOL CFilePreviewCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                                            LRESULT& lResult) {
+    switch (uMsg) {
+        // The static control's own procedure answers HTTRANSPARENT without SS_NOTIFY and knows
+        // nothing of scroll bars; the default procedure gives hit-testing and clickable bars.
+        case WM_NCHITTEST:
+        case WM_NCLBUTTONDOWN:
+        case WM_NCLBUTTONDBLCLK:
+        case WM_NCMBUTTONDOWN:
+        case WM_NCXBUTTONDOWN:
+            lResult = ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
+            return TRUE;
+        case WM_DESTROY: {
+            std::lock_guard<std::recursive_mutex> guard(m_lock);
+            m_file.Close();
+            return FALSE;  // the static control cleans up after itself too
+        }
+        case WM_ERASEBKGND:
+            lResult = 0;  // the paint covers every pixel; erasing first would only flicker
+            return TRUE;
+        case WM_PAINT:
+            OnPaint();
+            lResult = 0;
+            return TRUE;
+        case WM_SIZE:
+            UpdateScrollBars();
+            ::InvalidateRect(hWnd, nullptr, FALSE);
+            ::UpdateWindow(hWnd);
+            lResult = 0;
+            return TRUE;
+        case WM_HSCROLL:
+            OnHScroll(wParam);
+            lResult = 0;
+            return TRUE;
+        case WM_VSCROLL:
+            OnVScroll(wParam);
+            lResult = 0;
+            return TRUE;
+        case WM_RBUTTONUP: {
+            NMHDR header = {};
+            header.hwndFrom = hWnd;
+            header.idFrom = static_cast<UINT_PTR>(::GetWindowLongW(hWnd, GWL_ID));
+            header.code = static_cast<UINT>(NM_RCLICK);
+            ::SendMessageW(::GetParent(hWnd), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+            lResult = 0;
+            return TRUE;
+        }
+        default:
+            return FALSE;
+    }
+}
+
+// The position in a thumb message is only 16 bits; the bar's tracking position has all 32.
+int CFilePreviewCtrl::GetTrackPosition(int bar, WPARAM wParam) const {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_TRACKPOS;
+    if (!::GetScrollInfo(m_hWnd, bar, &info)) {
+        return HIWORD(wParam);
+    }
+    return info.nTrackPos;
+}
+
+void CFilePreviewCtrl::OnVScroll(WPARAM wParam) {
+    const int request = LOWORD(wParam);
+    const int track = IsThumbRequest(request) ? GetTrackPosition(SB_VERT, wParam) : 0;
+    if (ScrollVertically(m_layout, request, track)) {
+        MoveScrollBar(m_hWnd, SB_VERT, m_layout.m_topLine);
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    }
+}
+
+void CFilePreviewCtrl::OnHScroll(WPARAM wParam) {
+    const int request = LOWORD(wParam);
+    const int track = IsThumbRequest(request) ? GetTrackPosition(SB_HORZ, wParam) : 0;
+    if (ScrollHorizontally(m_layout, request, track)) {
+        MoveScrollBar(m_hWnd, SB_HORZ, m_layout.m_leftColumn);
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    }
+}
+
+// Drawn into a bitmap of the repaint rectangle only, then copied in one BitBlt, so scrolling and
+// resizing do not flicker.
+void CFilePreviewCtrl::OnPaint() {
+    CPaintDC paint(m_hWnd);
+    const RECT area = paint.GetPaintRect();
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (paint.Get() == nullptr || width <= 0 || height <= 0) {
+        return;
+    }
+    CMemoryDC memory(paint.Get());
+    CGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(paint.Get(), width, height));
+    if (memory.Get() == nullptr || bitmap.Get() == nullptr) {
+        return;
+    }
+    CSelectObject selection(memory.Get(), bitmap.Get());
+    // Client coordinates then land in the bitmap.
+    ::SetViewportOrgEx(memory.Get(), -area.left, -area.top, nullptr);
+
+    const RECT client = GetClient(m_hWnd);
+    if (m_file.GetSize() != 0) {
+        DrawLines(memory.Get(), client);
+    } else {
+        DrawEmptyText(memory.Get(), client);
+    }
+    ::BitBlt(paint.Get(), area.left, area.top, width, height, memory.Get(), area.left, area.top,
+             SRCCOPY);
+}
+
+void CFilePreviewCtrl::DrawLines(HDC dc, const RECT& client) {
+    CSelectObject font(dc, m_font.Get());
+    ::IntersectClipRect(dc, 0, 0, client.right, client.bottom);
+    ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    const LineSpan span = LinesToDraw(m_layout, client.bottom);
+    for (std::uint64_t line = span.first; line < span.end; ++line) {
+        DrawLine(dc, line);
+    }
+}
+
+void CFilePreviewCtrl::DrawLine(HDC dc, std::uint64_t line) {
+    const LineBytes range = LineBytesAt(line, m_bytesPerLine, m_file.GetSize());
+    const std::uint8_t* bytes =
+        range.count > 0 ? m_file.GetBytes(range.offset, static_cast<std::uint32_t>(range.count))
+                        : nullptr;
+    // Bytes that could not be mapped are never read: the line shows its offset and blanks.
+    const std::u16string text =
+        FormatLine(bytes, bytes != nullptr ? range.count : 0, range.offset, m_bytesPerLine);
+    ++m_formattedLines;
+    const PreviewPoint at = LineOrigin(m_layout, line);
+    ::TextOutW(dc, at.x, at.y, AsWide(text), static_cast<int>(text.size()));
+}
+
+void CFilePreviewCtrl::DrawEmptyText(HDC dc, const RECT& client) {
+    CSelectObject font(dc, m_font.Get());
+    ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    if (m_emptyText.empty()) {
+        return;
+    }
+    // DrawTextExW takes a writable buffer even when it does not modify the text.
+    std::u16string text = m_emptyText;
+    RECT measured = {};
+    ::DrawTextExW(dc, AsWide(&text[0]), static_cast<int>(text.size()), &measured, DT_CALCRECT,
+                  nullptr);
+    const PreviewRect placed = PlaceEmptyText(
+        client.right, {measured.left, measured.top, measured.right, measured.bottom});
+    RECT target = {placed.left, placed.top, placed.right, placed.bottom};
+    ::DrawTextExW(dc, AsWide(&text[0]), static_cast<int>(text.size()), &target, 0, nullptr);
+}
+
+}  // namespace qs
