@@ -41,14 +41,6 @@ TEST(ItemPathTest, JoinsTheItemTexts) {
     }
 }
 
-TEST(ItemPathTest, RootPathEndsWithBackslashOthersNever) {
-    const std::u16string folder = JoinItemTexts({u"Boot", V});
-    const std::u16string file = JoinItemTexts({u"BCD", u"Boot", V});
-    EXPECT_EQ(u'\\', JoinItemTexts({V}).back());
-    EXPECT_NE(u'\\', folder.back());
-    EXPECT_EQ(folder + u"\\BCD", file);
-}
-
 TEST(ItemPathTest, SearchPatterns) {
     EXPECT_EQ(V + u"*.*", MakeSearchPattern(V));
     EXPECT_EQ(V + u"Boot\\*.*", MakeSearchPattern(V + u"Boot"));
