@@ -95,22 +95,6 @@ TEST_F(MappedFileWinTest, ReadsAtBelowAndAcrossGranularityBoundaries) {
     EXPECT_EQ(file.GetBytes(0x30000, 6), nullptr);
 }
 
-TEST_F(MappedFileWinTest, ViewsBeyondTheMappingOrOffTheGranularityFail) {
-    const std::u16string path = MakeFile(u"pattern.bin", 0x20000);
-    const mapping::FileHandle handle = mapping::OpenReadShared(path);
-    ASSERT_NE(handle, mapping::kInvalidFile);
-    const mapping::MappingHandle whole = mapping::CreateReadOnlyMapping(handle);
-    ASSERT_NE(whole, mapping::kNoMapping);
-    EXPECT_EQ(mapping::MapView(whole, 0x1000, 10).base, nullptr);        // ERROR_MAPPED_ALIGNMENT
-    EXPECT_EQ(mapping::MapView(whole, 0x10000, 0x10001).base, nullptr);  // past the end
-    const mapping::View last = mapping::MapView(whole, 0x10000, 0x10000);
-    ASSERT_NE(last.base, nullptr);
-    EXPECT_EQ(static_cast<const std::uint8_t*>(last.base)[0xFFFF], PatternByte(0x1FFFF));
-    mapping::UnmapView(last);
-    mapping::CloseMapping(whole);
-    mapping::CloseFile(handle);
-}
-
 TEST_F(MappedFileWinTest, FileHeldByAWriterCannotBeOpened) {
     const std::u16string good = MakeFile(u"good.bin", 100);
     const std::u16string busy = MakeFile(u"busy.bin", 100);
