@@ -1,0 +1,456 @@
+// Reads the resources back from the built executables, as Windows will see them: templates,
+// menus, icon groups, the string table, the version resource and the manifest.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <cwctype>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+
+namespace {
+
+// ---- Dialog templates (DLGTEMPLATEEX and the classic DLGTEMPLATE) ----
+
+struct DialogItem {
+    int id;
+    std::wstring className;
+    std::wstring text;  // "#207" for a resource ordinal
+    DWORD style;
+    DWORD exStyle;
+    short x, y, cx, cy;
+};
+
+struct Dialog {
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    short x = 0, y = 0, cx = 0, cy = 0;
+    std::wstring menu, windowClass, title;
+    WORD pointSize = 0;
+    std::wstring typeface;
+    std::vector<DialogItem> items;
+};
+
+class TemplateReader {
+public:
+    TemplateReader(const BYTE* data, size_t size) : m_data(data), m_size(size) {}
+    bool ok() const { return m_ok; }
+    WORD Word() { return Read<WORD>(); }
+    DWORD Dword() { return Read<DWORD>(); }
+    short Short() { return static_cast<short>(Read<WORD>()); }
+    BYTE Byte() { return Read<BYTE>(); }
+    void AlignDword() { m_pos = (m_pos + 3) & ~size_t(3); }
+    void Skip(size_t n) { m_pos += n; }
+    std::wstring String() {
+        std::wstring s;
+        for (WORD c = Word(); m_ok && c != 0; c = Word())
+            s += static_cast<wchar_t>(c);
+        return s;
+    }
+    // sz_Or_Ord: 0 (none), 0xFFFF then an ordinal, or a string.
+    std::wstring StringOrOrdinal() {
+        WORD first = Word();
+        if (first == 0)
+            return L"";
+        if (first == 0xFFFF)
+            return L"#" + std::to_wstring(Word());
+        std::wstring s(1, static_cast<wchar_t>(first));
+        return s + String();
+    }
+
+private:
+    template <typename T>
+    T Read() {
+        T value{};
+        if (m_pos + sizeof(T) > m_size) {
+            m_ok = false;
+            return value;
+        }
+        std::memcpy(&value, m_data + m_pos, sizeof(T));
+        m_pos += sizeof(T);
+        return value;
+    }
+    const BYTE* m_data;
+    size_t m_size;
+    size_t m_pos = 0;
+    bool m_ok = true;
+};
+
+// Class names are case-insensitive, and a template may give the predefined ones as atoms
+// (windres writes upper-case strings): compare them in upper case.
+std::wstring ClassName(const std::wstring& raw) {
+    static const wchar_t* const atoms[] = {L"BUTTON",  L"EDIT",      L"STATIC",
+                                           L"LISTBOX", L"SCROLLBAR", L"COMBOBOX"};
+    for (int i = 0; i < 6; ++i)
+        if (raw == L"#" + std::to_wstring(0x80 + i))
+            return atoms[i];
+    std::wstring upper = raw;
+    for (wchar_t& c : upper)
+        c = static_cast<wchar_t>(std::towupper(c));
+    return upper;
+}
+
+bool ParseDialog(const BYTE* data, size_t size, Dialog& d) {
+    TemplateReader r(data, size);
+    const bool extended =
+        size >= 4 && data[0] == 1 && data[1] == 0 && data[2] == 0xFF && data[3] == 0xFF;
+    WORD count = 0;
+    if (extended) {
+        r.Skip(4 + 4);  // dlgVer, signature, helpID
+        d.exStyle = r.Dword();
+        d.style = r.Dword();
+    } else {
+        d.style = r.Dword();
+        d.exStyle = r.Dword();
+    }
+    count = r.Word();
+    d.x = r.Short(), d.y = r.Short(), d.cx = r.Short(), d.cy = r.Short();
+    d.menu = r.StringOrOrdinal();
+    d.windowClass = r.StringOrOrdinal();
+    d.title = r.String();
+    if (d.style & DS_SETFONT) {
+        d.pointSize = r.Word();
+        if (extended)
+            r.Skip(2 + 1 + 1);  // weight, italic, charset
+        d.typeface = r.String();
+    }
+    for (WORD i = 0; i < count && r.ok(); ++i) {
+        DialogItem item{};
+        r.AlignDword();
+        if (extended) {
+            r.Skip(4);  // helpID
+            item.exStyle = r.Dword();
+            item.style = r.Dword();
+        } else {
+            item.style = r.Dword();
+            item.exStyle = r.Dword();
+        }
+        item.x = r.Short(), item.y = r.Short(), item.cx = r.Short(), item.cy = r.Short();
+        item.id = extended ? static_cast<int>(r.Dword()) : static_cast<short>(r.Word());
+        item.className = ClassName(r.StringOrOrdinal());
+        item.text = r.StringOrOrdinal();
+        r.Skip(r.Word());  // creation data
+        d.items.push_back(item);
+    }
+    return r.ok();
+}
+
+// ---- The executables ----
+
+struct Program {
+    const char* name;
+    const char* path;
+};
+
+// Names the parameter in test names and messages, rather than gtest's dump of its bytes.
+void PrintTo(const Program& program, std::ostream* out) {
+    *out << program.name;
+}
+
+std::wstring Widen(const char* s) {
+    std::wstring w;
+    for (; *s; ++s)
+        w += static_cast<wchar_t>(static_cast<unsigned char>(*s));
+    return w;
+}
+
+class ProgramResources : public ::testing::TestWithParam<Program> {
+protected:
+    void SetUp() override {
+        m_path = Widen(GetParam().path);
+        m_module = LoadLibraryExW(m_path.c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(m_module, nullptr)
+            << "cannot load " << GetParam().path << ", error " << GetLastError();
+    }
+    void TearDown() override {
+        if (m_module)
+            FreeLibrary(m_module);
+    }
+    // The bytes of a resource in US English, the language of every resource of the program.
+    std::vector<BYTE> Resource(LPCWSTR type, int id) {
+        HRSRC found = FindResourceExW(m_module, type, MAKEINTRESOURCEW(id),
+                                      MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+        if (!found)
+            return {};
+        HGLOBAL loaded = LoadResource(m_module, found);
+        const BYTE* p = static_cast<const BYTE*>(LockResource(loaded));
+        return p ? std::vector<BYTE>(p, p + SizeofResource(m_module, found)) : std::vector<BYTE>{};
+    }
+    std::wstring m_path;
+    HMODULE m_module = nullptr;
+};
+
+struct ExpectedDialog {
+    int id;
+    DWORD style;
+    short cx, cy;
+    const wchar_t* title;
+    std::vector<DialogItem> items;
+};
+
+const DWORD kChild = WS_CHILD | WS_VISIBLE;
+
+TEST_P(ProgramResources, DialogTemplatesCarryTheDesignedControls) {
+    const ExpectedDialog dialogs[] = {
+        {IDD_ABOUTBOX,
+         0x80C800C8,
+         200,
+         74,
+         L"About Quarrystone",
+         {{-1, L"STATIC", L"#207", 0x50000803, 0, 8, 7, 20, 20},
+          {IDC_ABOUT_VERSION, L"STATIC", L"Quarrystone 1.0", 0x50020080, 0, 49, 7, 144, 8},
+          {-1, L"STATIC", L"Copyright \u00A9 2024 The Quarrystone authors", 0x50020000, 0, 49, 20,
+           144, 8},
+          {IDOK, L"BUTTON", L"OK", 0x50030001, 0, 143, 53, 50, 16},
+          {IDC_ABOUT_LINK, L"STATIC", L"quarrystone.example.org", 0x50020000, 0, 49, 33, 76, 8},
+          {-1, L"STATIC", L"", 0x50000010, 0, 0, 46, 203, 1}}},
+        {IDD_MAINDLG,
+         0x00CA0048,
+         269,
+         306,
+         L"Quarrystone",
+         {{IDOK, L"BUTTON", L"Close", 0x50010001, 0, 212, 284, 50, 16},
+          {IDC_FILE_TREE, L"SYSTREEVIEW32", L"", 0x50910027, 0, 7, 7, 255, 271}}},
+        {IDD_VIEWDLG,
+         0x80CC0048,
+         298,
+         241,
+         L"Dialog",
+         {{IDOK, L"BUTTON", L"Close", 0x50010001, 0, 241, 220, 50, 16},
+          {IDC_PREVIEW, L"STATIC", L"Static", 0x50020000, WS_EX_STATICEDGE, 6, 7, 285, 207}}},
+    };
+    for (const ExpectedDialog& want : dialogs) {
+        SCOPED_TRACE(want.id);
+        std::vector<BYTE> bytes = Resource(RT_DIALOG, want.id);
+        ASSERT_FALSE(bytes.empty());
+        Dialog got;
+        ASSERT_TRUE(ParseDialog(bytes.data(), bytes.size(), got));
+        EXPECT_EQ(got.style, want.style);
+        EXPECT_EQ(got.exStyle, 0u);
+        EXPECT_EQ(got.x, 0);
+        EXPECT_EQ(got.y, 0);
+        EXPECT_EQ(got.cx, want.cx);
+        EXPECT_EQ(got.cy, want.cy);
+        EXPECT_EQ(got.title, want.title);
+        EXPECT_EQ(got.menu, L"");
+        EXPECT_EQ(got.windowClass, L"");
+        EXPECT_EQ(got.pointSize, 8);
+        EXPECT_EQ(got.typeface, L"MS Shell Dlg");
+        ASSERT_EQ(got.items.size(), want.items.size());
+        for (size_t i = 0; i < want.items.size(); ++i) {
+            SCOPED_TRACE(i);
+            const DialogItem& a = got.items[i];
+            const DialogItem& b = want.items[i];
+            EXPECT_EQ(a.id, b.id);
+            EXPECT_EQ(a.className, b.className);
+            EXPECT_EQ(a.text, b.text);
+            EXPECT_EQ(a.style, b.style) << std::hex << a.style;
+            EXPECT_EQ(a.exStyle, b.exStyle);
+            EXPECT_EQ(a.style & kChild, kChild);
+            EXPECT_EQ(a.x, b.x);
+            EXPECT_EQ(a.y, b.y);
+            EXPECT_EQ(a.cx, b.cx);
+            EXPECT_EQ(a.cy, b.cy);
+        }
+    }
+}
+
+TEST_P(ProgramResources, ContextMenusHoldTheirCommandsInOrder) {
+    struct Item {
+        UINT id;  // 0 for a separator
+        const wchar_t* text;
+    };
+    const struct {
+        int id;
+        std::vector<Item> items;
+    } menus[] = {
+        {IDR_FILE_MENU,
+         {{ID_FILE_VIEW, L"View..."},
+          {0, L""},
+          {ID_FILE_COPYPATH, L"Copy Path"},
+          {ID_FILE_SAVEAS, L"Save As..."},
+          {0, L""},
+          {ID_FILE_PROPERTIES, L"Properties..."}}},
+        {IDR_FOLDER_MENU,
+         {{ID_FILE_COPYPATH, L"Copy Path"}, {0, L""}, {ID_FILE_PROPERTIES, L"Properties..."}}},
+    };
+    for (const auto& want : menus) {
+        SCOPED_TRACE(want.id);
+        EXPECT_FALSE(Resource(RT_MENU, want.id).empty()) << "not in US English";
+        HMENU menu = LoadMenuW(m_module, MAKEINTRESOURCEW(want.id));
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(GetMenuItemCount(menu), 1);
+        wchar_t title[32] = L"x";
+        GetMenuStringW(menu, 0, title, 32, MF_BYPOSITION);
+        EXPECT_STREQ(title, L"");
+        HMENU popup = GetSubMenu(menu, 0);
+        ASSERT_NE(popup, nullptr);
+        ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(want.items.size()));
+        for (size_t i = 0; i < want.items.size(); ++i) {
+            SCOPED_TRACE(i);
+            wchar_t text[64] = {};
+            MENUITEMINFOW info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
+            info.dwTypeData = text;
+            info.cch = 64;
+            ASSERT_TRUE(GetMenuItemInfoW(popup, static_cast<UINT>(i), TRUE, &info));
+            EXPECT_EQ(info.fType & MFT_SEPARATOR, want.items[i].id == 0 ? UINT(MFT_SEPARATOR) : 0u);
+            EXPECT_EQ(info.wID, want.items[i].id);
+            EXPECT_STREQ(text, want.items[i].text);
+            // Separators read back as disabled; no command item may be checked, greyed or default.
+            if (want.items[i].id != 0) {
+                EXPECT_EQ(info.fState, 0u);
+            }
+            EXPECT_EQ(info.hSubMenu, nullptr);
+        }
+        DestroyMenu(menu);
+    }
+}
+
+#pragma pack(push, 2)
+struct GroupIconEntry {
+    BYTE width, height, colours, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;
+};
+#pragma pack(pop)
+
+TEST_P(ProgramResources, IconGroupsHoldTheDesignedImagesAndEveryImageLoads) {
+    struct Image {
+        int size, bits;
+    };
+    const struct {
+        int id;
+        std::vector<Image> images;
+    } groups[] = {
+        {IDR_MAINFRAME, {{64, 32}, {48, 32}, {32, 32}, {24, 32}, {16, 32}}},
+        {IDI_FILE_FALLBACK, {{16, 8}, {16, 32}}},
+        {IDI_FOLDER_FALLBACK, {{16, 8}, {16, 32}}},
+        {IDI_ABOUT, {{48, 8}, {48, 32}}},
+    };
+    for (const auto& want : groups) {
+        SCOPED_TRACE(want.id);
+        std::vector<BYTE> dir = Resource(RT_GROUP_ICON, want.id);
+        ASSERT_GE(dir.size(), 6u);
+        WORD count = 0;
+        std::memcpy(&count, dir.data() + 4, 2);
+        ASSERT_EQ(count, want.images.size());
+        ASSERT_EQ(dir.size(), 6 + count * sizeof(GroupIconEntry));
+        for (WORD i = 0; i < count; ++i) {
+            SCOPED_TRACE(i);
+            GroupIconEntry e;
+            std::memcpy(&e, dir.data() + 6 + i * sizeof e, sizeof e);
+            EXPECT_EQ(e.width, want.images[i].size);
+            EXPECT_EQ(e.height, want.images[i].size);
+            EXPECT_EQ(e.bitCount, want.images[i].bits);
+            std::vector<BYTE> image = Resource(RT_ICON, e.id);
+            ASSERT_EQ(image.size(), e.bytes);
+            BITMAPINFOHEADER header;
+            std::memcpy(&header, image.data(), sizeof header);
+            EXPECT_EQ(header.biBitCount, want.images[i].bits);
+            HICON icon =
+                CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), TRUE,
+                                         0x00030000, e.width, e.height, LR_DEFAULTCOLOR);
+            EXPECT_NE(icon, nullptr);
+            if (icon)
+                DestroyIcon(icon);
+        }
+    }
+}
+
+TEST_P(ProgramResources, StringTableNamesTheProgram) {
+    wchar_t text[64] = {};
+    EXPECT_EQ(LoadStringW(m_module, IDR_MAINFRAME, text, 64), 11);
+    EXPECT_STREQ(text, L"Quarrystone");
+}
+
+TEST_P(ProgramResources, VersionResourceIsVersion1001OfAUsEnglishApplication) {
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(m_path.c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> block(size);
+    ASSERT_TRUE(GetFileVersionInfoW(m_path.c_str(), 0, size, block.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    ASSERT_EQ(length, sizeof *fixed);
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+    EXPECT_EQ(fixed->dwFileType, DWORD(VFT_APP)) << "an application, not a library";
+    EXPECT_EQ(fixed->dwFileOS, DWORD(VOS_NT_WINDOWS32));
+    EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0u);
+
+    WORD* translation = nullptr;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
+                               reinterpret_cast<void**>(&translation), &length));
+    ASSERT_EQ(length, 4u);
+    EXPECT_EQ(translation[0], 0x0409);
+    EXPECT_EQ(translation[1], 1200);  // UTF-16
+
+    const struct {
+        const wchar_t* key;
+        const wchar_t* value;
+    } strings[] = {
+        {L"FileDescription", L"Quarrystone"}, {L"InternalName", L"Quarrystone"},
+        {L"ProductName", L"Quarrystone"},     {L"OriginalFilename", L"Quarrystone.exe"},
+        {L"FileVersion", L"1.0.0.1"},         {L"ProductVersion", L"1.0.0.1"},
+    };
+    for (const auto& want : strings) {
+        SCOPED_TRACE(want.key);
+        wchar_t* value = nullptr;
+        std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + want.key;
+        ASSERT_TRUE(
+            VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &length));
+        EXPECT_STREQ(value, want.value);
+    }
+}
+
+BOOL CALLBACK CountName(HMODULE, LPCWSTR, LPWSTR, LONG_PTR count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+TEST_P(ProgramResources, ManifestIsTheProgramsOwnAndTheOnlyOne) {
+    int manifests = 0;
+    EnumResourceNamesW(m_module, RT_MANIFEST, CountName, reinterpret_cast<LONG_PTR>(&manifests));
+    EXPECT_EQ(manifests, 1);
+    std::vector<BYTE> bytes = Resource(RT_MANIFEST, 1);
+    ASSERT_FALSE(bytes.empty());
+    const std::string xml(bytes.begin(), bytes.end());
+    const char* const needed[] = {
+        "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+        "publicKeyToken=\"6595b64144ccf1df\"",
+        "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>",
+        ">true</dpiAware>",
+        "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
+        "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // Windows 8
+        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // Windows 8.1
+        "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // Windows 10
+    };
+    for (const char* text : needed)
+        EXPECT_NE(xml.find(text), std::string::npos) << text;
+}
+
+const Program kPrograms[] = {
+    {"Quarrystone", QS_PROGRAM_PATH},
+    {"QuarrystoneStaged", QS_STAGED_PROGRAM_PATH},
+};
+
+INSTANTIATE_TEST_SUITE_P(Built, ProgramResources, ::testing::ValuesIn(kPrograms),
+                         [](const ::testing::TestParamInfo<Program>& info) {
+                             return info.param.name;
+                         });
+
+}  // namespace

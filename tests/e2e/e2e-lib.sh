@@ -1,0 +1,110 @@
+# Sourced by the *.e2e.sh scripts: arguments, the Wine session, and helpers to start the
+# program, ask the probe and wait for the exit code.
+# Arguments: Quarrystone.exe QuarrystoneStaged.exe qs_probe.exe scratch-folder
+set -u
+QS_PROGRAM=$1
+QS_STAGED=$2
+QS_PROBE=$3
+QS_SCRATCH=$4
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$here/../../tools/wine-env.sh"
+
+build=$(dirname "$QS_PROGRAM")
+while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname "$build"); done
+qs_wine_prefix "$build/wineprefix"
+qs_start_xvfb || exit 1
+
+rm -rf "$QS_SCRATCH"
+mkdir -p "$QS_SCRATCH"
+QS_PID=
+
+qs_fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+qs_cleanup() {
+    if [ -n "$QS_PID" ] && kill -0 "$QS_PID" 2>/dev/null; then
+        kill "$QS_PID" 2>/dev/null
+        wait "$QS_PID" 2>/dev/null
+    fi
+    qs_stop_xvfb
+}
+trap qs_cleanup EXIT
+
+# Starts a program under Wine in the background; its exit code comes back from qs_wait_exit.
+qs_start() {
+    timeout -k 5 90 wine "$1" >"$QS_SCRATCH/program.log" 2>&1 </dev/null &
+    QS_PID=$!
+}
+
+# Output goes through a file, not a pipe: a Wine process may leave helpers behind that hold a
+# pipe open long after it has ended.
+qs_probe() {
+    local rc
+    timeout -k 5 30 wine "$QS_PROBE" "$@" >"$QS_SCRATCH/probe.out" 2>/dev/null </dev/null
+    rc=$?
+    tr -d '\r' <"$QS_SCRATCH/probe.out"
+    return $rc
+}
+
+# Waits for the main window, visible both to Wine and to X; sets QS_WINDOW (the X window).
+qs_wait_main() {
+    qs_probe main 30000 >/dev/null || qs_fail "the main window did not appear"
+    QS_WINDOW=$(timeout 20 xdotool search --sync --onlyvisible --name '^Quarrystone$' | head -1)
+    [ -n "$QS_WINDOW" ] || qs_fail "X does not show the main window"
+}
+
+# Waits up to 15 s for the program to end; sets QS_RC to its exit code ("running" if it hasn't).
+qs_wait_exit() {
+    local i
+    for i in $(seq 150); do
+        kill -0 "$QS_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$QS_PID" 2>/dev/null; then
+        QS_RC=running
+        kill "$QS_PID" 2>/dev/null
+        wait "$QS_PID" 2>/dev/null
+    else
+        wait "$QS_PID"
+        QS_RC=$?
+    fi
+    QS_PID=
+}
+
+# Waits until the tree shows something other than what it shows now, or a few seconds pass.
+qs_tree_settled() {
+    local before now i
+    before=$(qs_probe tree)
+    for i in $(seq 20); do
+        sleep 0.25
+        now=$(qs_probe tree)
+        [ "$now" = "$before" ] && break
+        before=$now
+    done
+    echo "$before"
+}
+
+qs_screenshot() {
+    import -window root "$1" 2>/dev/null && echo "screenshot: $1"
+}
+
+# A staged machine in $QS_SCRATCH: the staged program beside its table, and a small hidden
+# volume in a folder. Sets QS_STAGED_COPY and QS_VOLUME (the volume's name as the program sees it).
+qs_stage() {
+    local volume=$QS_SCRATCH/volume
+    mkdir -p "$volume/Boot/en-US" "$volume/Recovery" "$volume/\$Recycle.Bin"
+    head -c 28672 /dev/urandom >"$volume/Boot/BCD"
+    head -c 3000 /dev/urandom >"$volume/Boot/en-US/bootmgr.exe.mui"
+    head -c 4096 /dev/urandom >"$volume/bootmgr"
+    : >"$volume/BOOTNXT"
+    cp "$QS_STAGED" "$QS_SCRATCH/QuarrystoneStaged.exe"
+    QS_STAGED_COPY=$QS_SCRATCH/QuarrystoneStaged.exe
+    QS_VOLUME='\\?\Z:'$(tr / '\\' <<<"$volume")'\'
+    {
+        echo '# name|drive type|mount points|file system|size'
+        echo '\\?\Volume{3f1c2a10-0000-0000-0000-100000000000}\|3|C:\|NTFS|255953203200'
+        echo "$QS_VOLUME|3||NTFS|104857600"
+    } >"$QS_SCRATCH/staged-volumes.txt"
+}
