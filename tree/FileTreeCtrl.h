@@ -15,10 +15,20 @@
 #include <string>
 
 #include "platform/VolumeQueries.h"
+#include "platform/WindowImpl.h"
 
 namespace qs {
 
-class CFileTreeCtrl {
+// Posted by the control to itself once, when it is attached: the first population.
+constexpr UINT WM_POPULATE_TREE = 0xA23D;
+// Sent (never posted) to the parent to view a file: lParam points at the file's zero-terminated
+// full path, valid only during the call.
+constexpr UINT WM_VIEW_FILE = 0x88C6;
+
+// Attaches itself to a dialog's tree view by subclassing it. The dialog must reflect its
+// children's notifications (message + 0x2000): folders are listed on the reflected
+// TVN_ITEMEXPANDINGW.
+class CFileTreeCtrl : public CWindowImpl {
 public:
     // Builds the image list. The queries find the volume; without any, no volume is found.
     explicit CFileTreeCtrl(std::unique_ptr<VolumeQueries> volumes);
@@ -50,9 +60,19 @@ public:
     // The selected item's full path; empty when nothing is selected.
     std::u16string GetSelectedPath() const;
 
-    HWND m_hWnd = nullptr;
+    // Subclasses the tree view and, when that works, posts WM_POPULATE_TREE to it.
+    BOOL SubclassWindow(HWND hWnd) override;
+    BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                              LRESULT& lResult) override;
+
+    // Re-reads the selected folder, or rebuilds the whole tree when nothing is selected.
+    void Refresh();
 
 private:
+    LRESULT OnPopulateTree();
+    LRESULT OnItemExpanding(const NMTREEVIEWW* notification);
+    LRESULT OnLButtonDblClk();
+
     std::unique_ptr<VolumeQueries> m_volumes;
     HIMAGELIST m_imageList;
 };

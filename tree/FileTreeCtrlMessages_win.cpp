@@ -1,0 +1,105 @@
+// CFileTreeCtrl's message handling: the first population, lazy listing on expansion and the
+// double-click that asks for a file to be viewed.
+#include "tree/FileTreeCtrl.h"
+
+#include "platform/MessageRules.h"
+#include "platform/WideText.h"
+
+namespace qs {
+
+BOOL CFileTreeCtrl::SubclassWindow(HWND hWnd) {
+    const BOOL attached = CWindowImpl::SubclassWindow(hWnd);
+    // Posted, so the first volume search runs from the loop once the dialog is on screen.
+    if (attached)
+        ::PostMessageW(m_hWnd, WM_POPULATE_TREE, 0, 0);
+    return attached;
+}
+
+BOOL CFileTreeCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                                         LRESULT& lResult) {
+    switch (uMsg) {
+        case WM_LBUTTONDBLCLK:
+            lResult = OnLButtonDblClk();
+            return TRUE;
+        case WM_POPULATE_TREE:
+            lResult = OnPopulateTree();
+            return TRUE;
+        case msg::kReflectBase + WM_NOTIFY:
+            if (lParam != 0 && reinterpret_cast<const NMHDR*>(lParam)->code ==
+                                   static_cast<UINT>(TVN_ITEMEXPANDINGW)) {
+                lResult = OnItemExpanding(reinterpret_cast<const NMTREEVIEWW*>(lParam));
+                return TRUE;
+            }
+            break;
+        default:
+            break;
+    }
+    return DefaultReflectionHandler(hWnd, uMsg, wParam, lParam, lResult);
+}
+
+namespace {
+
+// Drawing off for the life of the object, back on at every exit.
+class CRedrawPause {
+public:
+    explicit CRedrawPause(HWND hWnd) : m_hWnd(hWnd) {
+        ::SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
+    }
+    ~CRedrawPause() { ::SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0); }
+    CRedrawPause(const CRedrawPause&) = delete;
+    CRedrawPause& operator=(const CRedrawPause&) = delete;
+
+private:
+    HWND m_hWnd;
+};
+
+}  // namespace
+
+void CFileTreeCtrl::Refresh() {
+    CRedrawPause redraw(m_hWnd);
+    const auto selected =
+        reinterpret_cast<HTREEITEM>(::SendMessageW(m_hWnd, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    const std::u16string path = GetItemPath(selected);
+    if (path.empty()) {
+        LocateHiddenVolume();
+    } else {
+        PopulateFolder(path, selected);
+    }
+}
+
+LRESULT CFileTreeCtrl::OnPopulateTree() {
+    ::SendMessageW(m_hWnd, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_imageList));
+    Refresh();
+    return 0;
+}
+
+LRESULT CFileTreeCtrl::OnItemExpanding(const NMTREEVIEWW* notification) {
+    const HTREEITEM item = notification->itemNew.hItem;
+    // Only the first expansion lists the folder; collapsing and later expansions read nothing.
+    if (notification->action == TVE_EXPAND && item != nullptr &&
+        ::SendMessageW(m_hWnd, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)) == 0) {
+        PopulateFolder(GetItemPath(item), item);
+    }
+    return 0;  // the expansion goes ahead
+}
+
+LRESULT CFileTreeCtrl::OnLButtonDblClk() {
+    // The first click of the double-click has normally selected the item under the pointer.
+    const auto selected =
+        reinterpret_cast<HTREEITEM>(::SendMessageW(m_hWnd, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    TVITEMW item = {};
+    item.mask = TVIF_PARAM;
+    item.hItem = selected;
+    const bool read =
+        selected != nullptr &&
+        ::SendMessageW(m_hWnd, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != FALSE;
+    if (read && item.lParam > 0)
+        return 0;  // a folder or the root: nothing, not even expanding
+
+    // A file, or nothing selected (then the path is empty). The string outlives the call.
+    const std::u16string path = GetSelectedPath();
+    ::SendMessageW(GetParent(), WM_VIEW_FILE, 0, reinterpret_cast<LPARAM>(AsWide(path)));
+    return 0;  // consumed: the tree view's own double-click handling never runs
+}
+
+}  // namespace qs
