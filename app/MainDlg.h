@@ -1,0 +1,47 @@
+// The main dialog: the program's one top-level window, holding the tree of the hidden volume and
+// a "Close" button. Closing it ends the program with the closing command's id. Win32 only.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/DialogImpl.h"
+#include "platform/MessageLoop.h"
+#include "platform/UpdateUI.h"
+#include "platform/VolumeQueries.h"
+#include "tree/FileTreeCtrl.h"
+
+namespace qs {
+
+class CMainDlg : public CDialogImpl, public CUpdateUI, public CMessageFilter, public CIdleHandler {
+public:
+    // The volume queries go to the tree, which finds the hidden volume through them.
+    explicit CMainDlg(std::unique_ptr<VolumeQueries> volumes);
+    ~CMainDlg() override;
+
+    BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                              LRESULT& lResult) override;
+    // The dialog's keyboard interface (Tab, Enter, Esc) through IsDialogMessageW.
+    bool PreTranslateMessage(MSG* message) override;
+    bool OnIdle() override;
+
+    CFileTreeCtrl& GetTree() { return m_tree; }
+
+protected:
+    void OnFinalMessage(HWND hWnd) override;
+
+private:
+    LRESULT OnInitDialog();
+    void OnSysCommand(WPARAM wParam);
+    LRESULT OnViewFile(LPARAM lParam);
+    void CloseDialog(int id);
+    // Sends a child control's message back to it as the message plus 0x2000.
+    BOOL ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
+
+    CFileTreeCtrl m_tree;
+    HICON m_bigIcon = nullptr;
+    HICON m_smallIcon = nullptr;
+};
+
+}  // namespace qs

@@ -1,0 +1,173 @@
+#include "app/MainDlg.h"
+
+#include "platform/AppModule.h"
+#include "platform/CentreWindow.h"
+#include "platform/MessageRules.h"
+#include "res/resource.h"
+
+namespace qs {
+namespace {
+
+const wchar_t kAboutItem[] = L"About Quarrystone...";
+
+HICON LoadProgramIcon(int widthMetric, int heightMetric) {
+    return static_cast<HICON>(::LoadImageW(
+        g_module.GetResourceInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+        ::GetSystemMetrics(widthMetric), ::GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
+
+template <class T>
+const T* Struct(LPARAM lParam) {
+    return reinterpret_cast<const T*>(lParam);
+}
+
+}  // namespace
+
+CMainDlg::CMainDlg(std::unique_ptr<VolumeQueries> volumes)
+    : CDialogImpl(IDD_MAINDLG), m_tree(std::move(volumes)) {}
+
+CMainDlg::~CMainDlg() {
+    // Normally the window is long gone. If not, it goes now, while the object can still take
+    // its last messages, and the icons go with it.
+    if (m_hWnd != nullptr)
+        DestroyWindow();
+}
+
+BOOL CMainDlg::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                                    LRESULT& lResult) {
+    switch (uMsg) {
+        case WM_INITDIALOG:
+            lResult = OnInitDialog();
+            return TRUE;
+        case WM_SYSCOMMAND:
+            OnSysCommand(wParam);
+            return FALSE;  // the platform's own handling of the command always follows
+        case WM_VIEW_FILE:
+            lResult = OnViewFile(lParam);
+            return TRUE;
+        case WM_COMMAND:
+            // By command id alone, whatever sent it: these are never reflected.
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+                CloseDialog(LOWORD(wParam));
+                lResult = 0;
+                return TRUE;
+            }
+            break;
+        default:
+            break;
+    }
+    return ReflectNotifications(uMsg, wParam, lParam, lResult);
+}
+
+bool CMainDlg::PreTranslateMessage(MSG* message) {
+    // From the destruction of its window on, the dialog consumes nothing.
+    return m_hWnd != nullptr && ::IsDialogMessageW(m_hWnd, message);
+}
+
+bool CMainDlg::OnIdle() {
+    return false;
+}
+
+void CMainDlg::OnFinalMessage(HWND) {
+    if (m_bigIcon != nullptr)
+        ::DestroyIcon(m_bigIcon);
+    if (m_smallIcon != nullptr)
+        ::DestroyIcon(m_smallIcon);
+    m_bigIcon = nullptr;
+    m_smallIcon = nullptr;
+}
+
+LRESULT CMainDlg::OnInitDialog() {
+    CentreWindow(m_hWnd);
+
+    m_bigIcon = LoadProgramIcon(SM_CXICON, SM_CYICON);
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon));
+    m_smallIcon = LoadProgramIcon(SM_CXSMICON, SM_CYSMICON);
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+
+    // Attaching posts the tree's start message: the volume is looked for once the loop runs,
+    // after the dialog is on screen.
+    m_tree.SubclassWindow(GetDlgItem(IDC_FILE_TREE));
+
+    if (CMessageLoop* loop = g_module.GetMessageLoop()) {
+        loop->AddMessageFilter(this);
+        loop->AddIdleHandler(this);
+    }
+    UIAddChildWindowContainer(m_hWnd);
+
+    if (const HMENU menu = ::GetSystemMenu(m_hWnd, FALSE)) {
+        ::AppendMenuW(menu, MF_SEPARATOR, MF_SEPARATOR, nullptr);
+        ::AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, kAboutItem);
+    }
+    return TRUE;  // the platform gives the focus to the first tab stop, "Close"
+}
+
+void CMainDlg::OnSysCommand(WPARAM wParam) {
+    // The low four bits belong to the system.
+    if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        // The About box is not part of the program yet: the command does nothing.
+    }
+}
+
+LRESULT CMainDlg::OnViewFile(LPARAM) {
+    // The view dialog is not part of the program yet; the sender ignores the result.
+    return 1;
+}
+
+void CMainDlg::CloseDialog(int id) {
+    DestroyWindow();
+    ::PostQuitMessage(id);
+}
+
+BOOL CMainDlg::ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
+    HWND control = nullptr;
+    switch (uMsg) {
+        case WM_COMMAND:  // lParam 0: a menu or an accelerator
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+        case WM_HSCROLL:  // lParam 0: the dialog's own scroll bar
+        case WM_VSCROLL:
+            control = reinterpret_cast<HWND>(lParam);
+            break;
+        case WM_NOTIFY:
+            if (lParam != 0)
+                control = Struct<NMHDR>(lParam)->hwndFrom;
+            break;
+        case WM_PARENTNOTIFY:
+            if (LOWORD(wParam) == WM_CREATE || LOWORD(wParam) == WM_DESTROY) {
+                control = reinterpret_cast<HWND>(lParam);
+            } else {
+                control = GetDlgItem(HIWORD(wParam));
+            }
+            break;
+        // For the item messages wParam 0 means a menu item.
+        case WM_DRAWITEM:
+            if (wParam != 0 && lParam != 0)
+                control = Struct<DRAWITEMSTRUCT>(lParam)->hwndItem;
+            break;
+        case WM_MEASUREITEM:
+            if (wParam != 0 && lParam != 0) {
+                control = GetDlgItem(static_cast<int>(Struct<MEASUREITEMSTRUCT>(lParam)->CtlID));
+            }
+            break;
+        case WM_DELETEITEM:
+            if (wParam != 0 && lParam != 0)
+                control = Struct<DELETEITEMSTRUCT>(lParam)->hwndItem;
+            break;
+        case WM_COMPAREITEM:
+            if (wParam != 0 && lParam != 0)
+                control = Struct<COMPAREITEMSTRUCT>(lParam)->hwndItem;
+            break;
+        default:
+            if (uMsg >= WM_CTLCOLORMSGBOX && uMsg <= WM_CTLCOLORSTATIC) {
+                control = reinterpret_cast<HWND>(lParam);
+            }
+            break;
+    }
+    if (control == nullptr || !::IsWindow(control))
+        return FALSE;
+    lResult = ::SendMessageW(control, msg::kReflectBase + uMsg, wParam, lParam);
+    return TRUE;
+}
+
+}  // namespace qs
