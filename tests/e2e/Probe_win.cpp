@@ -10,8 +10,9 @@
 //   qs_probe closer              screen point of the main window's close box: "x y"
 //   qs_probe focus               the control id of the window that has the keyboard focus
 // Exit code 0 on success, 1 when the window or the item asked for is not there.
-#include <commctrl.h>
 #include <windows.h>
+// after <windows.h>, which it needs
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
