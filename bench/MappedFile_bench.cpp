@@ -2,6 +2,7 @@
 // - BM_PageOfLines: one page of 60 lines (GetBytes + FormatLine per line) at random offsets,
 //   beside BM_BareMmapLoop, one bare mmap + read + munmap per line at the same kind of offsets.
 //   Both report the median and 90th percentile of a page (counters median_ms, p90_ms).
+//   BM_PageBesideBareLoop takes turns between the two, for a ratio that a busy machine skews less.
 // - BM_PageThroughWholeFile: pages of 60 lines drawn at every MiB from the start to the end of
 //   the file, with the resident memory growth over the file merely being open, and the counts
 //   of views mapped and unmapped (all must be unmapped after Close).
@@ -124,6 +125,29 @@ void BM_PageOfLines(benchmark::State& state) {
     ReportPageTimes(state, pageMs);
 }
 
+// The peer: one bare mmap + read + munmap per line, page-aligned, no formatting. False when a
+// mapping fails.
+bool ReadBarePage(int fd, std::uint64_t firstLine) {
+    const std::uint64_t page = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+    unsigned sum = 0;
+    for (std::uint64_t line = firstLine; line < firstLine + kLinesPerPage; ++line) {
+        const std::uint64_t offset = line * kBytesPerLine;
+        const std::uint64_t start = offset - offset % page;
+        const std::size_t size = static_cast<std::size_t>(offset - start + kBytesPerLine);
+        void* view = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, static_cast<off_t>(start));
+        if (view == MAP_FAILED) {
+            return false;
+        }
+        const auto* bytes = static_cast<const std::uint8_t*>(view) + (offset - start);
+        for (int k = 0; k < kBytesPerLine; ++k) {
+            sum += bytes[k];
+        }
+        munmap(view, size);
+    }
+    benchmark::DoNotOptimize(sum);
+    return true;
+}
+
 void BM_BareMmapLoop(benchmark::State& state) {
     const SparseFile& sparse = GetFile();
     const int fd = sparse.path.empty() ? -1 : open(sparse.path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -131,35 +155,61 @@ void BM_BareMmapLoop(benchmark::State& state) {
         state.SkipWithError("cannot make or open the 4 GiB sparse file");
         return;
     }
-    const std::uint64_t page = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
-    const std::uint64_t lines = kFileSize / kBytesPerLine;
     std::mt19937_64 random(2);
-    std::uniform_int_distribution<std::uint64_t> pick(0, lines - kLinesPerPage);
+    std::uniform_int_distribution<std::uint64_t> pick(0, kFileSize / kBytesPerLine - kLinesPerPage);
     std::vector<double> pageMs;
     for (auto _ : state) {
         const std::uint64_t first = pick(random);
         const Clock::time_point start = Clock::now();
-        unsigned sum = 0;
-        for (std::uint64_t line = first; line < first + kLinesPerPage; ++line) {
-            const std::uint64_t offset = line * kBytesPerLine;
-            const std::uint64_t start = offset - offset % page;
-            const std::size_t size = static_cast<std::size_t>(offset - start + kBytesPerLine);
-            void* view = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, static_cast<off_t>(start));
-            if (view == MAP_FAILED) {
-                state.SkipWithError("mmap failed");
-                break;
-            }
-            const auto* bytes = static_cast<const std::uint8_t*>(view) + (offset - start);
-            for (int k = 0; k < kBytesPerLine; ++k) {
-                sum += bytes[k];
-            }
-            munmap(view, size);
+        if (!ReadBarePage(fd, first)) {
+            state.SkipWithError("mmap failed");
+            break;
         }
-        benchmark::DoNotOptimize(sum);
         pageMs.push_back(MillisecondsSince(start));
     }
     close(fd);
     ReportPageTimes(state, pageMs);
+}
+
+// Both, page by page in turn at fresh random offsets, so that a busy machine slows both alike:
+// the medians of each and their ratio (goal: at most 1.6).
+void BM_PageBesideBareLoop(benchmark::State& state) {
+    const SparseFile& sparse = GetFile();
+    qs::CMappedFile file;
+    const int fd = sparse.path.empty() ? -1 : open(sparse.path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || !file.Open(qs::Utf8ToUtf16(sparse.path))) {
+        state.SkipWithError("cannot make or open the 4 GiB sparse file");
+        if (fd >= 0) {
+            close(fd);
+        }
+        return;
+    }
+    std::mt19937_64 random(3);
+    std::uniform_int_distribution<std::uint64_t> pick(0, kFileSize / kBytesPerLine - kLinesPerPage);
+    std::vector<double> pageMs;
+    std::vector<double> bareMs;
+    for (auto _ : state) {
+        Clock::time_point start = Clock::now();
+        benchmark::DoNotOptimize(DrawPage(file, pick(random)));
+        pageMs.push_back(MillisecondsSince(start));
+        start = Clock::now();
+        if (!ReadBarePage(fd, pick(random))) {
+            state.SkipWithError("mmap failed");
+            break;
+        }
+        bareMs.push_back(MillisecondsSince(start));
+    }
+    close(fd);
+    if (pageMs.empty() || bareMs.empty()) {
+        return;
+    }
+    std::sort(pageMs.begin(), pageMs.end());
+    std::sort(bareMs.begin(), bareMs.end());
+    const double page = pageMs[pageMs.size() / 2];
+    const double bare = bareMs[bareMs.size() / 2];
+    state.counters["median_ms"] = page;
+    state.counters["bare_median_ms"] = bare;
+    state.counters["x_bare"] = page / bare;
 }
 
 void BM_PageThroughWholeFile(benchmark::State& state) {
@@ -208,6 +258,7 @@ void BM_PageThroughWholeFile(benchmark::State& state) {
 
 BENCHMARK(BM_PageOfLines)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_BareMmapLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_PageBesideBareLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(4.0);
 BENCHMARK(BM_PageThroughWholeFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
