@@ -346,6 +346,25 @@ TEST_F(FilePreviewCtrlTest, LinesArePaintedThirteenPixelsApartInTheFont) {
     EXPECT_EQ(Differences(Capture(), Expected(Client(), draw, &page)), 0);
 }
 
+// The count changed after SetFile: the line count is still that of 10 bytes a line, so the last
+// line starts past the end of the file. It shows its offset and blanks, and nothing is read.
+TEST_F(FilePreviewCtrlTest, ALineWithoutBytesShowsItsOffsetAndBlanks) {
+    const std::string content = "Hello, world\nHello, world";  // 25 bytes: 3 lines of 10
+    ASSERT_TRUE(m_preview.SetFile(MakeFile(L"short.bin", content).c_str()));
+    ASSERT_TRUE(m_preview.SetBytesPerLine(16));
+    ASSERT_EQ(m_preview.GetLayout().m_leftColumn, -1);  // 51 columns and one more fit
+    const auto draw = [](HDC dc, const RECT&, const void* context) {
+        const auto* bytes = static_cast<const std::uint8_t*>(context);
+        const std::u16string lines[] = {FormatLine(bytes, 16, 0, 16),
+                                        FormatLine(bytes + 16, 9, 16, 16),
+                                        FormatLine(nullptr, 0, 32, 16)};
+        for (int k = 0; k < 3; ++k) {
+            ::TextOutW(dc, 7, 13 * k, AsWide(lines[k]), static_cast<int>(lines[k].size()));
+        }
+    };
+    EXPECT_EQ(Differences(Capture(), Expected(Client(), draw, content.data())), 0);
+}
+
 TEST_F(FilePreviewCtrlTest, AFileThatCannotBeOpenedLeavesTheEmptyText) {
     ASSERT_TRUE(m_preview.SetFile(MakeLines(L"shown.bin", 5).c_str()));
     const std::wstring missing = m_folder + L"qs-preview-missing\\nothing.bin";
