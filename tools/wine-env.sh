@@ -11,20 +11,20 @@ qs_wine_env() {
 qs_wine_prefix() {
     local prefix=$1
     qs_wine_env "$prefix"
-    mkdir -p "$(dirname "$prefix")"
+    mkdir -p "$prefix"
     (
         flock 9
+        # The persistent server comes first, with no inherited descriptors: a server that a test
+        # program started itself would hold ctest's output pipe open after the test has ended.
+        wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
         if [ ! -f "$prefix/.quarrystone-ready" ]; then
-            wineboot -i >/dev/null 2>&1
+            wineboot -i </dev/null >/dev/null 2>&1 9>&-
             # Unmanaged, self-decorated windows: no 2 s wait per closing dialog without a window
             # manager, and screenshots show captions and frames.
-            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-            wineserver -w
+            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 9>&-
+            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1 9>&-
             touch "$prefix/.quarrystone-ready"
         fi
-        # The server must not inherit the lock, or it would hold it for its whole life.
-        wineserver -p >/dev/null 2>&1 9>&- || true
     ) 9>"$prefix.lock"
 }
 
