@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The exit code is the command that closed the main window: Enter right after start presses
-# "Close" (1); Esc, Alt+F4 and the close box cancel (2). Driven with real X input.
+# The exit code is the command that closed the main window: Enter or Space right after start
+# press "Close", and so does Enter in the tree (1); Esc, Alt+F4 and the close box cancel (2).
+# Driven with real X input.
 . "$(dirname "$0")/e2e-lib.sh"
 qs_stage
 
@@ -32,6 +33,8 @@ while read -r expected how args; do
     [ "$QS_RC" = "$expected" ] || status=1
 done <<'CASES'
 1 key Return
+1 key space
+1 key Tab Return
 2 key Escape
 2 key alt+F4
 2 closebox
