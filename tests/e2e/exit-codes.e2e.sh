@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The exit code is the command that closed the main window: Enter or Space right after start
-# press "Close", and so does Enter in the tree (1); Esc, Alt+F4 and the close box cancel (2).
-# Driven with real X input.
+# press "Close", and so does Enter in the tree (1); Esc, Alt+F4, the close box and the system
+# menu's Close cancel (2). Driven with real X input.
 . "$(dirname "$0")/e2e-lib.sh"
 qs_stage
 
@@ -37,6 +37,7 @@ done <<'CASES'
 1 key Tab Return
 2 key Escape
 2 key alt+F4
+2 key --delay 400 alt+space c
 2 closebox
 CASES
 [ $status -eq 0 ] || qs_fail "wrong exit codes"
