@@ -3,6 +3,7 @@
 #include "tree/FileTreeCtrl.h"
 
 #include "platform/MessageRules.h"
+#include "platform/UiGuards.h"
 #include "platform/WideText.h"
 
 namespace qs {
@@ -37,26 +38,8 @@ BOOL CFileTreeCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LP
     return DefaultReflectionHandler(hWnd, uMsg, wParam, lParam, lResult);
 }
 
-namespace {
-
-// Drawing off for the life of the object, back on at every exit.
-class CRedrawPause {
-public:
-    explicit CRedrawPause(HWND hWnd) : m_hWnd(hWnd) {
-        ::SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
-    }
-    ~CRedrawPause() { ::SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0); }
-    CRedrawPause(const CRedrawPause&) = delete;
-    CRedrawPause& operator=(const CRedrawPause&) = delete;
-
-private:
-    HWND m_hWnd;
-};
-
-}  // namespace
-
 void CFileTreeCtrl::Refresh() {
-    CRedrawPause redraw(m_hWnd);
+    CRedrawOff redraw(m_hWnd);
     const auto selected =
         reinterpret_cast<HTREEITEM>(::SendMessageW(m_hWnd, TVM_GETNEXTITEM, TVGN_CARET, 0));
     const std::u16string path = GetItemPath(selected);

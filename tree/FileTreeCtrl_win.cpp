@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/FileSearch.h"
+#include "platform/UiGuards.h"
 #include "platform/WideText.h"
 #include "tree/FileTypeIcons.h"
 #include "tree/HiddenVolume.h"
@@ -15,32 +16,6 @@ namespace {
 
 constexpr wchar_t kCaption[] = L"Quarrystone";
 constexpr wchar_t kNotFound[] = L"The hidden system drive was not found";
-
-// The system wait cursor for the life of the object; the previous cursor comes back after.
-class CWaitCursor {
-public:
-    CWaitCursor() : m_previous(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
-    ~CWaitCursor() { ::SetCursor(m_previous); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-
-private:
-    HCURSOR m_previous;
-};
-
-// The window's drawing switched off for the life of the object, so a long change is drawn once.
-class CRedrawOff {
-public:
-    explicit CRedrawOff(HWND window) : m_window(window) {
-        ::SendMessageW(m_window, WM_SETREDRAW, FALSE, 0);
-    }
-    ~CRedrawOff() { ::SendMessageW(m_window, WM_SETREDRAW, TRUE, 0); }
-    CRedrawOff(const CRedrawOff&) = delete;
-    CRedrawOff& operator=(const CRedrawOff&) = delete;
-
-private:
-    HWND m_window;
-};
 
 std::u16string EntryName(const WIN32_FIND_DATAW& entry) {
     return FromWide(entry.cFileName, ::wcsnlen(entry.cFileName, MAX_PATH));

@@ -1,5 +1,7 @@
 #include "tree/IconIndex.h"
 
+#include "platform/CaseMapping.h"
+
 namespace qs {
 
 int GetIconIndexOfLowerCasePath(std::u16string_view lowerCasePath, bool isFolder) {
@@ -23,6 +25,10 @@ int GetIconIndexOfLowerCasePath(std::u16string_view lowerCasePath, bool isFolder
         }
     }
     return ICON_OTHER_FILE;
+}
+
+int GetIconIndex(std::u16string_view fullPath, bool isFolder) {
+    return GetIconIndexOfLowerCasePath(ToLowerCase(fullPath), isFolder);
 }
 
 }  // namespace qs

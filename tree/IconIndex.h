@@ -4,8 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/CaseMapping.h"
-
 namespace qs {
 
 // Positions in the tree's image list.
@@ -28,9 +26,7 @@ enum IconIndex : int {
 int GetIconIndexOfLowerCasePath(std::u16string_view lowerCasePath, bool isFolder);
 
 // The index (1 to 9) of an item other than the root, whose path is lower-cased the platform's
-// way first. Inline so that the platform's lower-casing is linked from the caller's side.
-inline int GetIconIndex(std::u16string_view fullPath, bool isFolder) {
-    return GetIconIndexOfLowerCasePath(ToLowerCase(fullPath), isFolder);
-}
+// way first.
+int GetIconIndex(std::u16string_view fullPath, bool isFolder);
 
 }  // namespace qs
