@@ -87,6 +87,8 @@ MappingHandle CreateReadOnlyMapping(FileHandle file) {
     return reinterpret_cast<MappingHandle>(mapping);
 }
 
+// POSIX has no sharing mode: a file truncated by another process after Open makes reads through
+// the view raise SIGBUS. Only the native tests and benchmarks use this backend.
 View MapView(MappingHandle handle, std::uint32_t offset, std::size_t size) {
     const PosixMapping* mapping = ToMapping(handle);
     if (mapping == nullptr || size == 0 || offset % PageSize() != 0 || size > mapping->size ||

@@ -43,7 +43,8 @@ private:
 };
 
 // Selects an object into a drawing context and puts the previous one back at the end: an object
-// must not be deleted while it is still selected.
+// must not be deleted while it is still selected. Not for regions: SelectObject then returns a
+// region type, not the previous handle.
 class CSelectObject {
 public:
     CSelectObject(HDC dc, HGDIOBJ object)

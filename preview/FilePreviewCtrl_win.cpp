@@ -194,6 +194,8 @@ void CFilePreviewCtrl::OnPaint() {
     CMemoryDC memory(paint.Get());
     CGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(paint.Get(), width, height));
     if (memory.Get() == nullptr || bitmap.Get() == nullptr) {
+        // BeginPaint has validated the area and erasing is off: leave no stale pixels behind.
+        ::FillRect(paint.Get(), &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
         return;
     }
     CSelectObject selection(memory.Get(), bitmap.Get());
@@ -222,6 +224,9 @@ void CFilePreviewCtrl::DrawLines(HDC dc, const RECT& client) {
 
 void CFilePreviewCtrl::DrawLine(HDC dc, std::uint64_t line) {
     const LineBytes range = LineBytesAt(line, m_bytesPerLine, m_file.GetSize());
+    if (!range.drawn) {
+        return;
+    }
     const std::uint8_t* bytes =
         range.count > 0 ? m_file.GetBytes(range.offset, static_cast<std::uint32_t>(range.count))
                         : nullptr;

@@ -15,6 +15,7 @@ CMappedFile::~CMappedFile() {
 }
 
 bool CMappedFile::Open(const std::u16string& path) {
+    std::lock_guard<std::recursive_mutex> lock(m_viewLock);
     if (m_fileHandle != mapping::kInvalidFile) {
         Close();
     }
@@ -31,8 +32,8 @@ bool CMappedFile::Open(const std::u16string& path) {
 }
 
 bool CMappedFile::Close() {
-    // The owner serialises Open and Close with its own lock; taking the view lock as well keeps a
-    // stray GetBytes on another thread from racing the table's clean-up.
+    // The owner serialises Open and Close with its own lock; both take the view lock as well, so a
+    // stray GetBytes on another thread races neither the table's clean-up nor a new file.
     std::lock_guard<std::recursive_mutex> lock(m_viewLock);
     for (const auto& entry : m_views) {
         mapping::UnmapView(entry.second);

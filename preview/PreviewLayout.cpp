@@ -180,11 +180,16 @@ LineBytes LineBytesAt(std::uint64_t line, std::int32_t bytesPerLine, std::uint64
     if (bytesPerLine <= 0) {
         return bytes;
     }
-    // The offset column shows 32 bits, so the offset is a 32-bit product (it wraps past 4 GiB).
-    bytes.offset = static_cast<std::uint32_t>(line * static_cast<std::uint64_t>(bytesPerLine));
-    if (bytes.offset < fileSize) {
-        bytes.count = static_cast<std::int32_t>(std::min<std::uint64_t>(
-            fileSize - bytes.offset, static_cast<std::uint64_t>(bytesPerLine)));
+    // Checked before the cut to 32 bits: a wrapped offset would show bytes from the start.
+    const std::uint64_t offset = line * static_cast<std::uint64_t>(bytesPerLine);
+    if (offset > std::numeric_limits<std::uint32_t>::max()) {
+        bytes.drawn = false;
+        return bytes;
+    }
+    bytes.offset = static_cast<std::uint32_t>(offset);
+    if (offset < fileSize) {
+        bytes.count = static_cast<std::int32_t>(
+            std::min<std::uint64_t>(fileSize - offset, static_cast<std::uint64_t>(bytesPerLine)));
     }
     return bytes;
 }

@@ -90,10 +90,12 @@ struct PreviewPoint {
 PreviewPoint LineOrigin(const PreviewLayout& layout, std::uint64_t line);
 
 // The bytes of line i: its 32-bit offset and how many bytes it holds. Lines past the end of the
-// file (the count was changed after the file was set) hold none, so nothing past the end is read.
+// file (the count was changed after the file was set) hold none, so nothing past the end is read;
+// a line starting at or past 4 GiB has no true 32-bit offset and is not drawn at all.
 struct LineBytes {
     std::uint32_t offset = 0;
     std::int32_t count = 0;
+    bool drawn = true;
 };
 LineBytes LineBytesAt(std::uint64_t line, std::int32_t bytesPerLine, std::uint64_t fileSize);
 

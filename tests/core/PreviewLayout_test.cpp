@@ -214,27 +214,34 @@ TEST(PreviewLayoutTest, LinesAreThirteenPixelsApartFromTheTopLine) {
     }
 }
 
-TEST(PreviewLayoutTest, LineBytesNeverPassTheEndOfTheFile) {
+TEST(PreviewLayoutTest, LineBytesNeverPassTheEndOfTheFileNorWrapAt4GiB) {
+    constexpr std::uint64_t k4GiB = std::uint64_t{1} << 32;
     const struct {
         std::uint64_t line;
         std::int32_t perLine;
         std::uint64_t size;
         std::uint32_t offset;
         std::int32_t count;
+        bool drawn;
     } rows[] = {
-        {0, 10, 20, 0, 10},
-        {1, 10, 20, 10, 10},
-        {2, 10, 20, 20, 0},  // a multiple of N
-        {0, 16, 1, 0, 1},
-        {3, 10, 25, 30, 0},  // a line past the end after N changed
-        {5, 0, 25, 0, 0},
-        {5, -3, 25, 0, 0},
-        {1u << 29, 16, std::uint64_t{1} << 34, 0, 16},  // the offset wraps at 4 GiB
+        {0, 10, 20, 0, 10, true},
+        {1, 10, 20, 10, 10, true},
+        {2, 10, 20, 20, 0, true},
+        {0, 16, 1, 0, 1, true},
+        {3, 10, 25, 30, 0, true},
+        {5, 0, 25, 0, 0, true},
+        {5, -3, 25, 0, 0, true},
+        {(1u << 28) - 1, 16, k4GiB, 0xFFFFFFF0u, 16, true},
+        {1u << 28, 16, k4GiB, 0, 0, false},
+        {(1u << 28) + 1, 16, k4GiB, 0, 0, false},
+        // N raised after the file was set: lines that ran past 4 GiB must not wrap to the start.
+        {(1u << 29), 16, k4GiB, 0, 0, false},
     };
     for (const auto& row : rows) {
         const LineBytes bytes = LineBytesAt(row.line, row.perLine, row.size);
-        EXPECT_EQ(bytes.offset, row.offset) << row.line;
-        EXPECT_EQ(bytes.count, row.count) << row.line;
+        EXPECT_EQ(bytes.drawn, row.drawn) << row.line << " at " << row.perLine;
+        EXPECT_EQ(bytes.offset, row.offset) << row.line << " at " << row.perLine;
+        EXPECT_EQ(bytes.count, row.count) << row.line << " at " << row.perLine;
     }
 }
 
