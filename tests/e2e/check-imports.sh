@@ -10,8 +10,6 @@ for dll in $dlls; do
     case $dll in
         kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | comdlg32.dll | shell32.dll | \
             ole32.dll | advapi32.dll | msvcrt.dll | version.dll | shlwapi.dll) ;;
-        # Windows 7 ships these API sets as forwarders, so they are fine too.
-        api-ms-win-*) ;;
         *) echo "not a system DLL: $dll"; status=1 ;;
     esac
 done
