@@ -30,8 +30,13 @@ std::filesystem::path ExecutableFolder() {
 }  // namespace
 
 std::unique_ptr<VolumeQueries> CreateVolumeQueries() {
-    // Without a folder the table is looked for where it cannot be, and the walk fails.
-    return StagedVolumeQueries::FromFile(ExecutableFolder() / L"staged-volumes.txt");
+    // Without our own folder there is no table to read: a relative path would pick one up from
+    // the current folder. No volumes makes the walk fail at its start.
+    const std::filesystem::path folder = ExecutableFolder();
+    if (folder.empty()) {
+        return StagedVolumeQueries::FromText({});
+    }
+    return StagedVolumeQueries::FromFile(folder / L"staged-volumes.txt");
 }
 
 }  // namespace qs
