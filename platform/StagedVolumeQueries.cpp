@@ -52,7 +52,8 @@ public:
 
     bool Next(std::u16string& name) override {
         m_owner.m_calls.push_back({Query::FindNext, {}});
-        if (++m_position >= m_owner.m_volumes.size()) {
+        if (++m_position >= m_owner.m_volumes.size() || !FitsNameBuffer(m_position)) {
+            m_position = m_owner.m_volumes.size();
             return false;
         }
         name = m_owner.m_volumes[m_position].name;
@@ -60,6 +61,10 @@ public:
     }
 
 private:
+    bool FitsNameBuffer(size_t position) const {
+        return m_owner.m_volumes[position].name.size() + 1 <= VOLUME_NAME_CHARS;
+    }
+
     StagedVolumeQueries& m_owner;
     size_t m_position = 0;
 };
@@ -152,7 +157,8 @@ const StagedVolumeQueries::Volume* StagedVolumeQueries::Find(const std::u16strin
 std::unique_ptr<VolumeEnumeration> StagedVolumeQueries::EnumerateVolumes(std::u16string& name) {
     m_calls.push_back({Query::FindFirst, {}});
     // The platform's walk fails at its start when there is no volume at all.
-    if (!m_usable || m_volumes.empty()) {
+    // A name that does not fit the platform's buffer fails that step as the platform's does.
+    if (!m_usable || m_volumes.empty() || m_volumes.front().name.size() + 1 > VOLUME_NAME_CHARS) {
         return nullptr;
     }
     name = m_volumes.front().name;
