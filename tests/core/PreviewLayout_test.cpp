@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 
 namespace qs {
 namespace {
@@ -26,74 +27,53 @@ void ExpectBar(const ScrollBarSetting& bar, int min, int max, unsigned page, int
     EXPECT_EQ(bar.pos, pos);
 }
 
-struct ScrollRow {
-    std::int32_t start;
-    int request;
-    std::int32_t track;
-    std::int32_t expected;
-    bool changed;
-};
-
-// 100 lines, 20 rows a page: the last full page starts at line 80.
-TEST(PreviewLayoutTest, EveryVerticalRequestThenTheClamps) {
-    const ScrollRow rows[] = {
-        {5, kScrollLineUp, 0, 4, true},         {0, kScrollLineUp, 0, 0, false},
-        {5, kScrollLineDown, 0, 6, true},       {80, kScrollLineDown, 0, 80, false},
-        {30, kScrollPageUp, 0, 10, true},       {3, kScrollPageUp, 0, 0, true},
-        {0, kScrollPageUp, 0, 0, false},        {10, kScrollPageDown, 0, 30, true},
-        {70, kScrollPageDown, 0, 80, true},     {10, kScrollThumbPosition, 42, 42, true},
-        {10, kScrollThumbTrack, 42, 42, true},  {42, kScrollThumbTrack, 42, 42, false},
-        {10, kScrollThumbTrack, 500, 80, true}, {10, kScrollThumbPosition, -3, 0, true},
-        {50, kScrollTop, 0, 0, true},           {0, kScrollTop, 0, 0, false},
-        {0, kScrollBottom, 0, 80, true},        {80, kScrollBottom, 0, 80, false},
-        {50, kScrollEnd, 17, 50, false},        {50, 9, 17, 50, false},
+// 100 lines of 51 columns on a page of 20 rows and 20 columns: the last page starts at line 80
+// and at column 31.
+TEST(PreviewLayoutTest, EveryScrollRequestThenTheClamps) {
+    constexpr bool V = true;
+    constexpr bool H = false;
+    const struct {
+        bool vertical;
+        std::int32_t start;
+        int request;
+        std::int32_t track;
+        std::int32_t expected;
+        bool changed;
+    } rows[] = {
+        {V, 5, kScrollLineUp, 0, 4, true},         {V, 0, kScrollLineUp, 0, 0, false},
+        {V, 5, kScrollLineDown, 0, 6, true},       {V, 80, kScrollLineDown, 0, 80, false},
+        {V, 30, kScrollPageUp, 0, 10, true},       {V, 3, kScrollPageUp, 0, 0, true},
+        {V, 0, kScrollPageUp, 0, 0, false},        {V, 10, kScrollPageDown, 0, 30, true},
+        {V, 70, kScrollPageDown, 0, 80, true},     {V, 10, kScrollThumbPosition, 42, 42, true},
+        {V, 10, kScrollThumbTrack, 42, 42, true},  {V, 42, kScrollThumbTrack, 42, 42, false},
+        {V, 10, kScrollThumbTrack, 500, 80, true}, {V, 10, kScrollThumbPosition, -3, 0, true},
+        {V, 50, kScrollTop, 0, 0, true},           {V, 0, kScrollTop, 0, 0, false},
+        {V, 0, kScrollBottom, 0, 80, true},        {V, 80, kScrollBottom, 0, 80, false},
+        {V, 50, kScrollEnd, 17, 50, false},        {V, 50, 9, 17, 50, false},
+        {H, 5, kScrollLineUp, 0, 4, true},         {H, 0, kScrollLineUp, 0, 0, false},
+        {H, 31, kScrollLineDown, 0, 31, false},    {H, 25, kScrollPageUp, 0, 5, true},
+        {H, 3, kScrollPageUp, 0, 0, true},         {H, 5, kScrollPageDown, 0, 25, true},
+        {H, 25, kScrollPageDown, 0, 31, true},     {H, 0, kScrollThumbPosition, 10, 10, true},
+        {H, 0, kScrollThumbTrack, 100, 31, true},  {H, 10, kScrollThumbTrack, -5, 0, true},
+        {H, 10, kScrollTop, 0, 0, true},           {H, 0, kScrollBottom, 0, 31, true},
+        {H, 31, kScrollBottom, 0, 31, false},      {H, 10, kScrollEnd, 3, 10, false},
     };
-    for (const ScrollRow& row : rows) {
-        PreviewLayout layout = Laid(100, 51, 1000, 20 * kCellHeight);
-        ASSERT_EQ(layout.m_pageRows, 20);
-        layout.m_topLine = row.start;
-        EXPECT_EQ(ScrollVertically(layout, row.request, row.track), row.changed)
-            << "request " << row.request << " from " << row.start;
-        EXPECT_EQ(layout.m_topLine, row.expected)
-            << "request " << row.request << " from " << row.start;
+    for (const auto& row : rows) {
+        PreviewLayout layout = Laid(100, 51, 20 * kCellWidth, 20 * kCellHeight);
+        std::int32_t& position = row.vertical ? layout.m_topLine : layout.m_leftColumn;
+        position = row.start;
+        const bool changed = row.vertical ? ScrollVertically(layout, row.request, row.track)
+                                          : ScrollHorizontally(layout, row.request, row.track);
+        SCOPED_TRACE(std::string(row.vertical ? "V" : "H") + " request " +
+                     std::to_string(row.request) + " from " + std::to_string(row.start));
+        EXPECT_EQ(changed, row.changed);
+        EXPECT_EQ(position, row.expected);
     }
 }
 
-// 51 columns a line, 20 columns a page: the last page starts at column 31.
-TEST(PreviewLayoutTest, EveryHorizontalRequestThenTheClamps) {
-    const ScrollRow rows[] = {
-        {5, kScrollLineUp, 0, 4, true},
-        {0, kScrollLineUp, 0, 0, false},
-        {5, kScrollLineDown, 0, 6, true},
-        {31, kScrollLineDown, 0, 31, false},
-        {25, kScrollPageUp, 0, 5, true},
-        {3, kScrollPageUp, 0, 0, true},
-        {5, kScrollPageDown, 0, 25, true},
-        {25, kScrollPageDown, 0, 31, true},
-        {0, kScrollThumbPosition, 10, 10, true},
-        {0, kScrollThumbTrack, 10, 10, true},
-        {0, kScrollThumbTrack, 100, 31, true},
-        {10, kScrollThumbTrack, -5, 0, true},
-        {10, kScrollTop, 0, 0, true},
-        {0, kScrollBottom, 0, 31, true},
-        {31, kScrollBottom, 0, 31, false},
-        {10, kScrollEnd, 3, 10, false},
-    };
-    for (const ScrollRow& row : rows) {
-        PreviewLayout layout = Laid(100, 51, 20 * kCellWidth, 1000);
-        ASSERT_EQ(layout.m_pageColumns, 20);
-        layout.m_leftColumn = row.start;
-        EXPECT_EQ(ScrollHorizontally(layout, row.request, row.track), row.changed)
-            << "request " << row.request << " from " << row.start;
-        EXPECT_EQ(layout.m_leftColumn, row.expected)
-            << "request " << row.request << " from " << row.start;
-    }
-}
-
-// 25 bytes at 10 a line: 3 lines of 51 characters, the last one holding 5 bytes.
-TEST(PreviewLayoutTest, SmallFileOnTwoRows) {
-    PreviewLayout layout;
-    ResetForFile(layout, kCellWidth, kCellHeight, 3, 51);
+// 25 bytes at 10 a line: 3 lines of 51 characters; an empty file hides both bars.
+TEST(PreviewLayoutTest, SmallAndEmptyFiles) {
+    PreviewLayout layout = Laid(3, 51, 40 * kCellWidth, 2 * kCellHeight);
     const ScrollBarSettings bars = UpdateScrollBars(layout, 40 * kCellWidth, 2 * kCellHeight);
     ExpectBar(bars.vertical, 0, 2, 2, 0);
     ExpectBar(bars.horizontal, 0, 50, 40, 0);
@@ -101,10 +81,15 @@ TEST(PreviewLayoutTest, SmallFileOnTwoRows) {
     EXPECT_EQ(layout.m_topLine, 1);
     EXPECT_FALSE(ScrollVertically(layout, kScrollLineDown, 0));
 
-    EXPECT_EQ(LineBytesAt(0, 10, 25).count, 10);
-    EXPECT_EQ(LineBytesAt(1, 10, 25).offset, 10u);
-    EXPECT_EQ(LineBytesAt(2, 10, 25).offset, 20u);
-    EXPECT_EQ(LineBytesAt(2, 10, 25).count, 5);
+    layout = Laid(0, 0, 500, 400);
+    const ScrollBarSettings none = UpdateScrollBars(layout, 500, 400);
+    ExpectBar(none.vertical, 0, -1, 0, 0);
+    ExpectBar(none.horizontal, 0, 0, 1, 0);
+    EXPECT_EQ(LinesToDraw(layout, 400).end, 0u);
+    for (int request = kScrollLineUp; request <= kScrollEnd; ++request) {
+        EXPECT_FALSE(ScrollVertically(layout, request, 3)) << request;
+        EXPECT_FALSE(ScrollHorizontally(layout, request, 3)) << request;
+    }
 }
 
 TEST(PreviewLayoutTest, WideWindowStartsOneColumnLeftUntilAnyHorizontalRequest) {
@@ -136,13 +121,8 @@ TEST(PreviewLayoutTest, ClientNarrowerThanOneCell) {
     EXPECT_FALSE(ScrollHorizontally(layout, kScrollPageDown, 0));
     EXPECT_FALSE(ScrollHorizontally(layout, kScrollPageUp, 0));
     EXPECT_EQ(layout.m_leftColumn, 5);
-    EXPECT_TRUE(ScrollHorizontally(layout, kScrollLineDown, 0));
-    EXPECT_EQ(layout.m_leftColumn, 6);
-    EXPECT_TRUE(ScrollHorizontally(layout, kScrollLineUp, 0));
-    EXPECT_EQ(layout.m_leftColumn, 5);
-    // Vertical pages step by at least one line.
     layout.m_topLine = 5;
-    EXPECT_TRUE(ScrollVertically(layout, kScrollPageDown, 0));
+    EXPECT_TRUE(ScrollVertically(layout, kScrollPageDown, 0));  // at least one line
     EXPECT_EQ(layout.m_topLine, 6);
 }
 
@@ -160,27 +140,6 @@ TEST(PreviewLayoutTest, EnlargingAtTheEndPullsTheTopBackShrinkingKeepsIt) {
     ASSERT_EQ(layout.m_leftColumn, 21);
     EXPECT_EQ(UpdateScrollBars(layout, 40 * kCellWidth, 100).horizontal.pos, 11);
     EXPECT_EQ(UpdateScrollBars(layout, 10 * kCellWidth, 100).horizontal.pos, 11);
-}
-
-TEST(PreviewLayoutTest, EmptyFileHidesBothBars) {
-    PreviewLayout layout;
-    ResetForFile(layout, kCellWidth, kCellHeight, 0, 0);
-    const ScrollBarSettings bars = UpdateScrollBars(layout, 500, 400);
-    ExpectBar(bars.vertical, 0, -1, 0, 0);
-    ExpectBar(bars.horizontal, 0, 0, 1, 0);
-    EXPECT_EQ(LinesToDraw(layout, 400).end, 0u);
-    for (int request = kScrollLineUp; request <= kScrollEnd; ++request) {
-        EXPECT_FALSE(ScrollVertically(layout, request, 3)) << request;
-        EXPECT_FALSE(ScrollHorizontally(layout, request, 3)) << request;
-    }
-}
-
-TEST(PreviewLayoutTest, ThumbUsesTheFull32BitTrackingPosition) {
-    PreviewLayout layout = Laid(200000, 51, 1000, 20 * kCellHeight);
-    EXPECT_TRUE(ScrollVertically(layout, kScrollThumbTrack, 70000));
-    EXPECT_EQ(layout.m_topLine, 70000);
-    EXPECT_TRUE(ScrollVertically(layout, kScrollThumbPosition, 1 << 30));
-    EXPECT_EQ(layout.m_topLine, 199980);
 }
 
 TEST(PreviewLayoutTest, LinesDrawnAreTheWholeRowsPlusOneForARemainder) {
@@ -207,10 +166,9 @@ TEST(PreviewLayoutTest, LinesAreThirteenPixelsApartFromTheTopLine) {
     PreviewLayout layout = Laid(100, 51, 20 * kCellWidth, 400);
     layout.m_topLine = 40;
     layout.m_leftColumn = 3;
-    for (int k = 0; k < 29; ++k) {
-        const PreviewPoint at = LineOrigin(layout, 40 + k);
-        EXPECT_EQ(at.x, -21);
-        EXPECT_EQ(at.y, 13 * k);
+    for (int k : {0, 1, 28}) {
+        EXPECT_EQ(LineOrigin(layout, 40 + k).x, -21);
+        EXPECT_EQ(LineOrigin(layout, 40 + k).y, 13 * k);
     }
 }
 
@@ -245,8 +203,11 @@ TEST(PreviewLayoutTest, LineBytesNeverPassTheEndOfTheFileNorWrapAt4GiB) {
     }
 }
 
-TEST(PreviewLayoutTest, HugeLineCountsPinTheRangeInsteadOfWrapping) {
-    PreviewLayout layout = Laid(std::uint64_t{1} << 40, 51, 1000, 280);
+TEST(PreviewLayoutTest, ThumbTakes32BitsAndHugeLineCountsPinTheRange) {
+    PreviewLayout layout = Laid(200000, 51, 1000, 20 * kCellHeight);
+    EXPECT_TRUE(ScrollVertically(layout, kScrollThumbTrack, 70000));
+    EXPECT_EQ(layout.m_topLine, 70000);
+    layout = Laid(std::uint64_t{1} << 40, 51, 1000, 20 * kCellHeight);
     EXPECT_EQ(layout.m_lastLine, std::numeric_limits<std::int32_t>::max());
     EXPECT_TRUE(ScrollVertically(layout, kScrollBottom, 0));
     EXPECT_EQ(layout.m_topLine, std::numeric_limits<std::int32_t>::max() - 19);
@@ -254,13 +215,12 @@ TEST(PreviewLayoutTest, HugeLineCountsPinTheRangeInsteadOfWrapping) {
 }
 
 TEST(PreviewLayoutTest, EmptyTextIsCentredAtTheTop) {
-    EXPECT_EQ(PlaceEmptyText(300, {0, 0, 120, 16}).left, 90);
-    EXPECT_EQ(PlaceEmptyText(300, {0, 0, 120, 16}).right, 210);
-    EXPECT_EQ(PlaceEmptyText(301, {0, 0, 121, 16}).left, 90);
-    EXPECT_EQ(PlaceEmptyText(50, {0, 0, 120, 16}).left, -35);
     const PreviewRect placed = PlaceEmptyText(301, {0, 0, 121, 16});
+    EXPECT_EQ(placed.left, 90);
+    EXPECT_EQ(placed.right, 211);
     EXPECT_EQ(placed.top, 0);
     EXPECT_EQ(placed.bottom, 16);
+    EXPECT_EQ(PlaceEmptyText(50, {0, 0, 120, 16}).left, -35);
 }
 
 }  // namespace
