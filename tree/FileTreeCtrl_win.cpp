@@ -27,6 +27,10 @@ CFileTreeCtrl::CFileTreeCtrl(std::unique_ptr<VolumeQueries> volumes)
     : m_volumes(std::move(volumes)), m_imageList(CreateFileTypeImageList()) {}
 
 CFileTreeCtrl::~CFileTreeCtrl() {
+    // A tree view that outlives us must not draw from a destroyed list.
+    if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {
+        ::SendMessageW(m_hWnd, TVM_SETIMAGELIST, TVSIL_NORMAL, 0);
+    }
     DestroyFileTypeImageList(m_imageList);
 }
 
