@@ -17,12 +17,13 @@ HICON LoadProgramIcon(int id) {
     return ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
 }
 
-// Appends an icon; the list keeps its own copy. Should even the fallback be missing, a blank
-// image holds the position, so that the later indexes stay where the tree expects them.
-void AppendIcon(HIMAGELIST list, HICON icon) {
-    if (icon != nullptr && ::ImageList_ReplaceIcon(list, -1, icon) >= 0) {
-        return;
-    }
+// Appends an icon; the list keeps its own copy.
+bool AppendIcon(HIMAGELIST list, HICON icon) {
+    return icon != nullptr && ::ImageList_ReplaceIcon(list, -1, icon) >= 0;
+}
+
+// A blank image holds the position, so that the later indexes stay where the tree expects them.
+void AppendBlank(HIMAGELIST list) {
     const HDC screen = ::GetDC(nullptr);
     const HBITMAP blank = ::CreateCompatibleBitmap(screen, kIconSize, kIconSize);
     ::ReleaseDC(nullptr, screen);
@@ -54,8 +55,11 @@ HICON GetFileTypeIcon(const wchar_t* name) {
     return ok ? info.hIcon : nullptr;
 }
 
+// The shell's icon, else (missing or refused by the list) ours, else a blank image.
 void AppendShellIcon(HIMAGELIST list, HICON shellIcon, HICON fallback) {
-    AppendIcon(list, shellIcon ? shellIcon : fallback);
+    if (!AppendIcon(list, shellIcon) && !AppendIcon(list, fallback)) {
+        AppendBlank(list);
+    }
     if (shellIcon != nullptr) {
         ::DestroyIcon(shellIcon);
     }
