@@ -7,8 +7,8 @@
 #include <objbase.h>
 
 #include "app/MainDlg.h"
+#include "app/RunDialog.h"
 #include "platform/AppModule.h"
-#include "platform/MessageLoop.h"
 #include "platform/VolumeQueries.h"
 
 namespace qs {
@@ -29,21 +29,8 @@ void DeclareDpiAware() {
 }
 
 int Run(LPWSTR, int showCommand) {
-    CMessageLoop loop;
-    g_module.AddMessageLoop(&loop);
-
-    int result = 0;
-    {
-        CMainDlg dlg(CreateVolumeQueries());
-        // Hidden until its initialisation is done: the template has no WS_VISIBLE.
-        if (dlg.Create(nullptr, 0) != nullptr) {
-            dlg.ShowWindow(showCommand);
-            result = loop.Run();
-        }
-        // The loop must not stay registered past its life, whether it ran or not.
-        g_module.RemoveMessageLoop();
-    }
-    return result;
+    CMainDlg dlg(CreateVolumeQueries());
+    return RunMainDialog(dlg, showCommand);
 }
 
 }  // namespace

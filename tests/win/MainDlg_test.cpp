@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/MainDlg.h"
+#include "app/RunDialog.h"
 #include "platform/AppModule.h"
 #include "platform/Centre.h"
 #include "platform/MessageLoop.h"
@@ -122,28 +123,28 @@ TEST_F(MainDlgTest, InitialisationCentresSetsIconsAttachesTreeAndAddsAbout) {
     EXPECT_STREQ(text, L"About Quarrystone...");
     EXPECT_TRUE(::GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR);
 
-    // The tree is attached and has posted its start message; nothing is listed yet.
     EXPECT_EQ(dlg.GetTree().m_hWnd, ::GetDlgItem(hWnd, IDC_FILE_TREE));
     MSG msg;
     EXPECT_TRUE(::PeekMessageW(&msg, dlg.GetTree().m_hWnd, WM_POPULATE_TREE, WM_POPULATE_TREE,
                                PM_NOREMOVE));
     EXPECT_EQ(::SendMessageW(dlg.GetTree().m_hWnd, TVM_GETCOUNT, 0, 0), 0);
 
-    // The About command, with or without the system's low bits, opens nothing for now and
-    // leaves the dialog as it was.
+    // The About command, with or without the system's low bits, opens nothing for now; other
+    // system commands are left to the system.
     ::SendMessageW(hWnd, WM_SYSCOMMAND, 0xE140, 0);
     ::SendMessageW(hWnd, WM_SYSCOMMAND, 0xE14F, 0);
     EXPECT_TRUE(::IsWindow(hWnd));
     EXPECT_EQ(::SendMessageW(hWnd, WM_VIEW_FILE, 0, reinterpret_cast<LPARAM>(L"x")), 1);
-
-    // Registered with the loop as filter: the dialog's keys work through it.
     ::ShowWindow(hWnd, SW_SHOW);
+    ::SendMessageW(hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(::IsIconic(hWnd));
+    ::ShowWindow(hWnd, SW_RESTORE);
+
     ::PostMessageW(::GetDlgItem(hWnd, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(loop.Run(), 2);
     EXPECT_FALSE(::IsWindow(hWnd));
     EXPECT_EQ(dlg.m_hWnd, nullptr);
     EXPECT_EQ(::SendMessageW(dlg.GetTree().m_hWnd, TVM_GETCOUNT, 0, 0), 0);
-    // Without a window the filter consumes nothing.
     MSG key = {nullptr, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
     EXPECT_FALSE(dlg.PreTranslateMessage(&key));
     g_module.RemoveMessageLoop();
@@ -268,6 +269,21 @@ TEST_F(MainDlgTest, ChildMessagesAreReflectedToTheirControl) {
     EXPECT_NE(::SendMessageW(hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), treeParam), 0);
     ::ReleaseDC(tree, dc);
     ::SetWindowLongPtrW(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_treeProc));
+}
+
+class MissingTemplateDlg : public CDialogImpl {
+public:
+    MissingTemplateDlg() : CDialogImpl(4321) {}
+    BOOL ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&) override { return FALSE; }
+};
+
+TEST_F(MainDlgTest, RunEndsWithZeroWhenTheDialogCannotBeCreated) {
+    MissingTemplateDlg dlg;
+    ::PostQuitMessage(7);  // would end a loop that ran by mistake
+    EXPECT_EQ(RunMainDialog(dlg, SW_SHOW), 0);
+    EXPECT_EQ(g_module.GetMessageLoop(), nullptr);
+    MSG msg;
+    EXPECT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 }  // namespace
