@@ -196,7 +196,7 @@ struct ExpectedDialog {
 
 const DWORD kChild = WS_CHILD | WS_VISIBLE;
 
-TEST_P(ProgramResources, DialogTemplatesCarryTheDesignedControls) {
+TEST_P(ProgramResources, DialogTemplatesCarryTheirControls) {
     const ExpectedDialog dialogs[] = {
         {IDD_ABOUTBOX,
          0x80C800C8,
@@ -323,7 +323,7 @@ struct GroupIconEntry {
 };
 #pragma pack(pop)
 
-TEST_P(ProgramResources, IconGroupsHoldTheDesignedImagesAndEveryImageLoads) {
+TEST_P(ProgramResources, IconGroupsHoldTheirImagesAndEveryImageLoads) {
     struct Image {
         int size, bits;
     };
