@@ -15,57 +15,61 @@
 
 namespace {
 
-// ---- Dialog templates (DLGTEMPLATEEX and the classic DLGTEMPLATE) ----
-
-struct DialogItem {
-    int id;
-    std::wstring className;
-    std::wstring text;  // "#207" for a resource ordinal
-    DWORD style;
-    DWORD exStyle;
-    short x, y, cx, cy;
-};
-
-struct Dialog {
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
-    std::wstring menu, windowClass, title;
-    WORD pointSize = 0;
-    std::wstring typeface;
-    std::vector<DialogItem> items;
-};
-
+// Reads a dialog template (the classic or the extended form) back as one line per window:
+// "id class 'text' style exStyle x,y,cx,cy", the dialog itself first with its font.
 class TemplateReader {
 public:
     TemplateReader(const BYTE* data, size_t size) : m_data(data), m_size(size) {}
-    bool ok() const { return m_ok; }
-    WORD Word() { return Read<WORD>(); }
-    DWORD Dword() { return Read<DWORD>(); }
-    short Short() { return static_cast<short>(Read<WORD>()); }
-    BYTE Byte() { return Read<BYTE>(); }
-    void AlignDword() { m_pos = (m_pos + 3) & ~size_t(3); }
-    void Skip(size_t n) { m_pos += n; }
-    std::wstring String() {
-        std::wstring s;
-        for (WORD c = Word(); m_ok && c != 0; c = Word())
-            s += static_cast<wchar_t>(c);
-        return s;
-    }
-    // sz_Or_Ord: 0 (none), 0xFFFF then an ordinal, or a string.
-    std::wstring StringOrOrdinal() {
-        WORD first = Word();
-        if (first == 0)
-            return L"";
-        if (first == 0xFFFF)
-            return L"#" + std::to_wstring(Word());
-        std::wstring s(1, static_cast<wchar_t>(first));
-        return s + String();
+
+    std::vector<std::wstring> Read() {
+        const bool extended = m_size >= 4 && Word() == 1 && Word() == 0xFFFF;
+        m_pos = extended ? 8 : 0;  // dlgVer, signature, helpID
+        DWORD style = 0, exStyle = 0;
+        StyleAndEx(extended, style, exStyle);
+        const WORD count = Word();
+        std::wstring dialog = Format(0, L"DIALOG", L"", style, exStyle) + Rect();
+        dialog += L" menu'" + StringOrOrdinal() + L"' class'" + StringOrOrdinal() + L"' '";
+        dialog += String() + L"'";
+        if (style & DS_SETFONT) {
+            dialog += L" " + std::to_wstring(Word());
+            m_pos += extended ? 4 : 0;  // weight, italic, charset
+            dialog += L" " + String();
+        }
+        std::vector<std::wstring> lines{dialog};
+        for (WORD i = 0; i < count && m_ok; ++i) {
+            m_pos = (m_pos + 3) & ~size_t(3);
+            m_pos += extended ? 4 : 0;  // helpID
+            StyleAndEx(extended, style, exStyle);
+            std::wstring place = Rect();
+            const int id = extended ? static_cast<int>(Dword()) : static_cast<short>(Word());
+            const std::wstring className = ClassName(StringOrOrdinal());
+            lines.push_back(Format(id, className, StringOrOrdinal(), style, exStyle) + place);
+            m_pos += Word();  // creation data
+        }
+        return m_ok ? lines : std::vector<std::wstring>{};
     }
 
 private:
+    void StyleAndEx(bool extended, DWORD& style, DWORD& exStyle) {
+        const DWORD first = Dword(), second = Dword();
+        style = extended ? second : first;
+        exStyle = extended ? first : second;
+    }
+    std::wstring Rect() {
+        std::wstring rect;
+        for (int i = 0; i < 4; ++i)
+            rect += (i ? L"," : L"") + std::to_wstring(static_cast<short>(Word()));
+        return rect;
+    }
+    static std::wstring Format(int id, const std::wstring& className, const std::wstring& text,
+                               DWORD style, DWORD exStyle) {
+        wchar_t numbers[64] = {};
+        swprintf(numbers, 64, L" %08lX %lX ", static_cast<unsigned long>(style),
+                 static_cast<unsigned long>(exStyle));
+        return std::to_wstring(id) + L" " + className + L" '" + text + L"'" + numbers;
+    }
     template <typename T>
-    T Read() {
+    T Take() {
         T value{};
         if (m_pos + sizeof(T) > m_size) {
             m_ok = false;
@@ -75,70 +79,41 @@ private:
         m_pos += sizeof(T);
         return value;
     }
+    WORD Word() { return Take<WORD>(); }
+    DWORD Dword() { return Take<DWORD>(); }
+    std::wstring String() {
+        std::wstring s;
+        for (WORD c = Word(); m_ok && c != 0; c = Word())
+            s += static_cast<wchar_t>(c);
+        return s;
+    }
+    // sz_Or_Ord: 0 (none), 0xFFFF then an ordinal, or a string.
+    std::wstring StringOrOrdinal() {
+        const WORD first = Word();
+        if (first == 0)
+            return L"";
+        if (first == 0xFFFF)
+            return L"#" + std::to_wstring(Word());
+        return std::wstring(1, static_cast<wchar_t>(first)) + String();
+    }
+    // Class names are case-insensitive, and a template may give the predefined ones as atoms
+    // (windres writes upper-case strings): compare them in upper case.
+    static std::wstring ClassName(std::wstring raw) {
+        static const wchar_t* const atoms[] = {L"BUTTON",  L"EDIT",      L"STATIC",
+                                               L"LISTBOX", L"SCROLLBAR", L"COMBOBOX"};
+        for (int i = 0; i < 6; ++i)
+            if (raw == L"#" + std::to_wstring(0x80 + i))
+                return atoms[i];
+        for (wchar_t& c : raw)
+            c = static_cast<wchar_t>(std::towupper(c));
+        return raw;
+    }
+
     const BYTE* m_data;
     size_t m_size;
     size_t m_pos = 0;
     bool m_ok = true;
 };
-
-// Class names are case-insensitive, and a template may give the predefined ones as atoms
-// (windres writes upper-case strings): compare them in upper case.
-std::wstring ClassName(const std::wstring& raw) {
-    static const wchar_t* const atoms[] = {L"BUTTON",  L"EDIT",      L"STATIC",
-                                           L"LISTBOX", L"SCROLLBAR", L"COMBOBOX"};
-    for (int i = 0; i < 6; ++i)
-        if (raw == L"#" + std::to_wstring(0x80 + i))
-            return atoms[i];
-    std::wstring upper = raw;
-    for (wchar_t& c : upper)
-        c = static_cast<wchar_t>(std::towupper(c));
-    return upper;
-}
-
-bool ParseDialog(const BYTE* data, size_t size, Dialog& d) {
-    TemplateReader r(data, size);
-    const bool extended =
-        size >= 4 && data[0] == 1 && data[1] == 0 && data[2] == 0xFF && data[3] == 0xFF;
-    WORD count = 0;
-    if (extended) {
-        r.Skip(4 + 4);  // dlgVer, signature, helpID
-        d.exStyle = r.Dword();
-        d.style = r.Dword();
-    } else {
-        d.style = r.Dword();
-        d.exStyle = r.Dword();
-    }
-    count = r.Word();
-    d.x = r.Short(), d.y = r.Short(), d.cx = r.Short(), d.cy = r.Short();
-    d.menu = r.StringOrOrdinal();
-    d.windowClass = r.StringOrOrdinal();
-    d.title = r.String();
-    if (d.style & DS_SETFONT) {
-        d.pointSize = r.Word();
-        if (extended)
-            r.Skip(2 + 1 + 1);  // weight, italic, charset
-        d.typeface = r.String();
-    }
-    for (WORD i = 0; i < count && r.ok(); ++i) {
-        DialogItem item{};
-        r.AlignDword();
-        if (extended) {
-            r.Skip(4);  // helpID
-            item.exStyle = r.Dword();
-            item.style = r.Dword();
-        } else {
-            item.style = r.Dword();
-            item.exStyle = r.Dword();
-        }
-        item.x = r.Short(), item.y = r.Short(), item.cx = r.Short(), item.cy = r.Short();
-        item.id = extended ? static_cast<int>(r.Dword()) : static_cast<short>(r.Word());
-        item.className = ClassName(r.StringOrOrdinal());
-        item.text = r.StringOrOrdinal();
-        r.Skip(r.Word());  // creation data
-        d.items.push_back(item);
-    }
-    return r.ok();
-}
 
 // ---- The executables ----
 
@@ -186,78 +161,31 @@ protected:
     HMODULE m_module = nullptr;
 };
 
-struct ExpectedDialog {
-    int id;
-    DWORD style;
-    short cx, cy;
-    const wchar_t* title;
-    std::vector<DialogItem> items;
-};
-
-const DWORD kChild = WS_CHILD | WS_VISIBLE;
-
 TEST_P(ProgramResources, DialogTemplatesCarryTheirControls) {
-    const ExpectedDialog dialogs[] = {
+    const struct {
+        int id;
+        std::vector<std::wstring> windows;
+    } dialogs[] = {
         {IDD_ABOUTBOX,
-         0x80C800C8,
-         200,
-         74,
-         L"About Quarrystone",
-         {{-1, L"STATIC", L"#207", 0x50000803, 0, 8, 7, 20, 20},
-          {IDC_ABOUT_VERSION, L"STATIC", L"Quarrystone 1.0", 0x50020080, 0, 49, 7, 144, 8},
-          {-1, L"STATIC", L"Copyright \u00A9 2024 The Quarrystone authors", 0x50020000, 0, 49, 20,
-           144, 8},
-          {IDOK, L"BUTTON", L"OK", 0x50030001, 0, 143, 53, 50, 16},
-          {IDC_ABOUT_LINK, L"STATIC", L"quarrystone.example.org", 0x50020000, 0, 49, 33, 76, 8},
-          {-1, L"STATIC", L"", 0x50000010, 0, 0, 46, 203, 1}}},
+         {L"0 DIALOG '' 80C800C8 0 0,0,200,74 menu'' class'' 'About Quarrystone' 8 MS Shell Dlg",
+          L"-1 STATIC '#207' 50000803 0 8,7,20,20",
+          L"1003 STATIC 'Quarrystone 1.0' 50020080 0 49,7,144,8",
+          L"-1 STATIC 'Copyright \u00A9 2024 The Quarrystone authors' 50020000 0 49,20,144,8",
+          L"1 BUTTON 'OK' 50030001 0 143,53,50,16",
+          L"1002 STATIC 'quarrystone.example.org' 50020000 0 49,33,76,8",
+          L"-1 STATIC '' 50000010 0 0,46,203,1"}},
         {IDD_MAINDLG,
-         0x00CA0048,
-         269,
-         306,
-         L"Quarrystone",
-         {{IDOK, L"BUTTON", L"Close", 0x50010001, 0, 212, 284, 50, 16},
-          {IDC_FILE_TREE, L"SYSTREEVIEW32", L"", 0x50910027, 0, 7, 7, 255, 271}}},
+         {L"0 DIALOG '' 00CA0048 0 0,0,269,306 menu'' class'' 'Quarrystone' 8 MS Shell Dlg",
+          L"1 BUTTON 'Close' 50010001 0 212,284,50,16",
+          L"1000 SYSTREEVIEW32 '' 50910027 0 7,7,255,271"}},
         {IDD_VIEWDLG,
-         0x80CC0048,
-         298,
-         241,
-         L"Dialog",
-         {{IDOK, L"BUTTON", L"Close", 0x50010001, 0, 241, 220, 50, 16},
-          {IDC_PREVIEW, L"STATIC", L"Static", 0x50020000, WS_EX_STATICEDGE, 6, 7, 285, 207}}},
+         {L"0 DIALOG '' 80CC0048 0 0,0,298,241 menu'' class'' 'Dialog' 8 MS Shell Dlg",
+          L"1 BUTTON 'Close' 50010001 0 241,220,50,16",
+          L"1001 STATIC 'Static' 50020000 20000 6,7,285,207"}},
     };
-    for (const ExpectedDialog& want : dialogs) {
-        SCOPED_TRACE(want.id);
-        std::vector<BYTE> bytes = Resource(RT_DIALOG, want.id);
-        ASSERT_FALSE(bytes.empty());
-        Dialog got;
-        ASSERT_TRUE(ParseDialog(bytes.data(), bytes.size(), got));
-        EXPECT_EQ(got.style, want.style);
-        EXPECT_EQ(got.exStyle, 0u);
-        EXPECT_EQ(got.x, 0);
-        EXPECT_EQ(got.y, 0);
-        EXPECT_EQ(got.cx, want.cx);
-        EXPECT_EQ(got.cy, want.cy);
-        EXPECT_EQ(got.title, want.title);
-        EXPECT_EQ(got.menu, L"");
-        EXPECT_EQ(got.windowClass, L"");
-        EXPECT_EQ(got.pointSize, 8);
-        EXPECT_EQ(got.typeface, L"MS Shell Dlg");
-        ASSERT_EQ(got.items.size(), want.items.size());
-        for (size_t i = 0; i < want.items.size(); ++i) {
-            SCOPED_TRACE(i);
-            const DialogItem& a = got.items[i];
-            const DialogItem& b = want.items[i];
-            EXPECT_EQ(a.id, b.id);
-            EXPECT_EQ(a.className, b.className);
-            EXPECT_EQ(a.text, b.text);
-            EXPECT_EQ(a.style, b.style) << std::hex << a.style;
-            EXPECT_EQ(a.exStyle, b.exStyle);
-            EXPECT_EQ(a.style & kChild, kChild);
-            EXPECT_EQ(a.x, b.x);
-            EXPECT_EQ(a.y, b.y);
-            EXPECT_EQ(a.cx, b.cx);
-            EXPECT_EQ(a.cy, b.cy);
-        }
+    for (const auto& want : dialogs) {
+        const std::vector<BYTE> bytes = Resource(RT_DIALOG, want.id);
+        EXPECT_EQ(TemplateReader(bytes.data(), bytes.size()).Read(), want.windows) << want.id;
     }
 }
 
