@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "TestWindows.h"
 #include "platform/StagedVolumeQueries.h"
 #include "platform/Text.h"
 #include "platform/WideText.h"
@@ -18,8 +19,6 @@
 
 namespace qs {
 namespace {
-
-namespace fs = std::filesystem;
 
 // What reached the parent: the WM_VIEW_FILE paths; and what reached the tree as reflected
 // notifications.
@@ -48,7 +47,7 @@ LRESULT CALLBACK SpyProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     return ::CallWindowProcW(g_ctrlProc, hWnd, uMsg, wParam, lParam);
 }
 
-class FileTreeCtrlMessagesTest : public ::testing::Test {
+class FileTreeCtrlMessagesTest : public ::testing::Test, public TreeReader {
 protected:
     void SetUp() override {
         ::CoInitialize(nullptr);
@@ -56,15 +55,9 @@ protected:
         ::InitCommonControlsEx(&icc);
         g_viewRequests.clear();
         g_treeNotifications.clear();
-
-        wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        m_stage = fs::path(temp) / (L"qs-treemsg-" + std::to_wstring(::GetCurrentProcessId()));
-        fs::remove_all(m_stage);
-        fs::create_directories(m_stage / L"Boot" / L"Fonts");
-        std::ofstream(m_stage / L"Boot" / L"BCD") << "bcd";
-        std::ofstream(m_stage / L"bootmgr") << "boot";
-        m_volume = u"\\\\?\\" + m_stage.u16string() + u"\\";
+        m_stage.Folder(L"Boot/Fonts");
+        m_stage.File(L"Boot/BCD");
+        m_stage.File(L"bootmgr");
 
         WNDCLASSW wc = {};
         wc.lpfnWndProc = &ParentProc;
@@ -74,78 +67,36 @@ protected:
         m_parent = ::CreateWindowExW(0, L"QsTreeParent", L"Tree", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                      40, 40, 400, 500, nullptr, nullptr, wc.hInstance, nullptr);
         ASSERT_NE(m_parent, nullptr);
-        m_treeWindow = ::CreateWindowExW(0, WC_TREEVIEWW, L"", 0x50910027, 7, 7, 380, 450, m_parent,
-                                         reinterpret_cast<HMENU>(1000), nullptr, nullptr);
-        ASSERT_NE(m_treeWindow, nullptr);
-        m_tree = std::make_unique<CFileTreeCtrl>(
-            StagedVolumeQueries::FromText(Utf16ToUtf8(m_volume) + "|3||NTFS|104857600\n"));
+        tree = ::CreateWindowExW(0, WC_TREEVIEWW, L"", 0x50910027, 7, 7, 380, 450, m_parent,
+                                 reinterpret_cast<HMENU>(1000), nullptr, nullptr);
+        ASSERT_NE(tree, nullptr);
+        m_tree = std::make_unique<CFileTreeCtrl>(StagedVolumeQueries::FromText(m_stage.Table()));
     }
 
     void TearDown() override {
         if (m_parent != nullptr)
             ::DestroyWindow(m_parent);
         m_tree.reset();
-        std::error_code ignored;
-        fs::remove_all(m_stage, ignored);
         ::CoUninitialize();
     }
 
     // Attaches the control and delivers the start message it posted.
     void AttachAndPopulate() {
-        ASSERT_TRUE(m_tree->SubclassWindow(m_treeWindow));
+        ASSERT_TRUE(m_tree->SubclassWindow(tree));
         MSG msg;
-        ASSERT_TRUE(
-            ::PeekMessageW(&msg, m_treeWindow, WM_POPULATE_TREE, WM_POPULATE_TREE, PM_REMOVE));
+        ASSERT_TRUE(::PeekMessageW(&msg, tree, WM_POPULATE_TREE, WM_POPULATE_TREE, PM_REMOVE));
         ::DispatchMessageW(&msg);
-    }
-
-    HTREEITEM Next(HTREEITEM item, WPARAM how) const {
-        return reinterpret_cast<HTREEITEM>(
-            ::SendMessageW(m_treeWindow, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
-    }
-    HTREEITEM Root() const { return Next(nullptr, TVGN_ROOT); }
-    std::vector<std::u16string> ChildTexts(HTREEITEM item) const {
-        std::vector<std::u16string> texts;
-        for (HTREEITEM c = Next(item, TVGN_CHILD); c; c = Next(c, TVGN_NEXT)) {
-            wchar_t text[MAX_PATH] = {};
-            TVITEMW tvi = {};
-            tvi.mask = TVIF_TEXT;
-            tvi.hItem = c;
-            tvi.pszText = text;
-            tvi.cchTextMax = MAX_PATH;
-            ::SendMessageW(m_treeWindow, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi));
-            texts.push_back(FromWide(text));
-        }
-        return texts;
-    }
-    HTREEITEM Child(HTREEITEM item, const std::u16string& text) const {
-        HTREEITEM c = Next(item, TVGN_CHILD);
-        for (const std::u16string& t : ChildTexts(item)) {
-            if (t == text)
-                return c;
-            c = Next(c, TVGN_NEXT);
-        }
-        return nullptr;
-    }
-    bool IsExpanded(HTREEITEM item) const {
-        return (::SendMessageW(m_treeWindow, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item),
-                               TVIS_EXPANDED) &
-                TVIS_EXPANDED) != 0;
-    }
-    void Select(HTREEITEM item) {
-        ::SendMessageW(m_treeWindow, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     }
     // The user's expand and collapse keys: unlike TVM_EXPAND they notify the parent.
     void PressKey(HTREEITEM item, WPARAM key) {
         Select(item);
-        ::SendMessageW(m_treeWindow, WM_KEYDOWN, key, 0);
+        ::SendMessageW(tree, WM_KEYDOWN, key, 0);
     }
-    void DoubleClick() { ::SendMessageW(m_treeWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, 0); }
+    void DoubleClick() { ::SendMessageW(tree, WM_LBUTTONDBLCLK, MK_LBUTTON, 0); }
 
-    fs::path m_stage;
-    std::u16string m_volume;
+    StagedFolder m_stage{L"qs-treemsg-"};
+    const std::u16string& m_volume = m_stage.volume;
     HWND m_parent = nullptr;
-    HWND m_treeWindow = nullptr;
     std::unique_ptr<CFileTreeCtrl> m_tree;
 };
 
@@ -154,16 +105,16 @@ TEST_F(FileTreeCtrlMessagesTest, SubclassingPostsPopulateOnceAndItFillsTheTree) 
     MSG msg;
     EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_POPULATE_TREE, WM_POPULATE_TREE, PM_NOREMOVE));
 
-    ASSERT_TRUE(m_tree->SubclassWindow(m_treeWindow));
+    ASSERT_TRUE(m_tree->SubclassWindow(tree));
     // Nothing happens before the loop delivers the start message.
     EXPECT_EQ(Root(), nullptr);
-    ASSERT_TRUE(::PeekMessageW(&msg, m_treeWindow, WM_POPULATE_TREE, WM_POPULATE_TREE, PM_REMOVE));
+    ASSERT_TRUE(::PeekMessageW(&msg, tree, WM_POPULATE_TREE, WM_POPULATE_TREE, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 0u);
     EXPECT_EQ(msg.lParam, 0);
     EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_POPULATE_TREE, WM_POPULATE_TREE, PM_NOREMOVE));
     ::DispatchMessageW(&msg);
 
-    EXPECT_EQ(::SendMessageW(m_treeWindow, TVM_GETIMAGELIST, TVSIL_NORMAL, 0),
+    EXPECT_EQ(::SendMessageW(tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0),
               reinterpret_cast<LRESULT>(m_tree->GetImageList()));
     const HTREEITEM root = Root();
     ASSERT_NE(root, nullptr);
@@ -184,8 +135,8 @@ TEST_F(FileTreeCtrlMessagesTest, FirstExpansionListsAndASecondReadsNothing) {
     EXPECT_EQ(ChildTexts(root), (std::vector<std::u16string>{u"Boot", u"bootmgr"}));
 
     // Changed on disk, collapsed and expanded again: the first listing stays.
-    std::ofstream(m_stage / L"BOOTNXT") << "";
-    fs::create_directories(m_stage / L"Recovery");
+    m_stage.File(L"BOOTNXT");
+    m_stage.Folder(L"Recovery");
     PressKey(root, VK_SUBTRACT);
     EXPECT_FALSE(IsExpanded(root));
     PressKey(root, VK_ADD);
@@ -234,7 +185,7 @@ TEST_F(FileTreeCtrlMessagesTest, DoubleClickViewsFilesOnly) {
 }
 
 TEST_F(FileTreeCtrlMessagesTest, DoubleClickWithNothingSelectedSendsAnEmptyPath) {
-    ASSERT_TRUE(m_tree->SubclassWindow(m_treeWindow));
+    ASSERT_TRUE(m_tree->SubclassWindow(tree));
     DoubleClick();
     ASSERT_EQ(g_viewRequests.size(), 1u);
     EXPECT_EQ(g_viewRequests[0], u"");
@@ -243,7 +194,7 @@ TEST_F(FileTreeCtrlMessagesTest, DoubleClickWithNothingSelectedSendsAnEmptyPath)
 TEST_F(FileTreeCtrlMessagesTest, OtherReflectedNotificationsChangeNothing) {
     AttachAndPopulate();
     g_ctrlProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(m_treeWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SpyProc)));
+        ::SetWindowLongPtrW(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SpyProc)));
     const HTREEITEM root = Root();
     // Selecting notifies the parent, which reflects; the tree takes the default course.
     Select(root);
@@ -259,7 +210,7 @@ TEST_F(FileTreeCtrlMessagesTest, OtherReflectedNotificationsChangeNothing) {
     EXPECT_TRUE(sawExpanding);
     EXPECT_GT(g_treeNotifications.size(), 1u);
     // Take the spy out again before the control lets go at destruction.
-    ::SetWindowLongPtrW(m_treeWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_ctrlProc));
+    ::SetWindowLongPtrW(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_ctrlProc));
 }
 
 }  // namespace

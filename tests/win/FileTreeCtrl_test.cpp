@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "TestWindows.h"
 #include "platform/FileSearch.h"
 #include "platform/StagedVolumeQueries.h"
 #include "platform/Text.h"
@@ -57,29 +58,20 @@ struct Item {
     UINT state;
 };
 
-class FileTreeCtrlTest : public ::testing::Test {
+class FileTreeCtrlTest : public ::testing::Test, public TreeReader {
 protected:
     void SetUp() override {
         ::CoInitialize(nullptr);
         INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TREEVIEW_CLASSES};
         ::InitCommonControlsEx(&icc);
-
-        wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        m_stage = fs::path(temp) / (L"qs-tree-" + std::to_wstring(::GetCurrentProcessId()));
-        fs::remove_all(m_stage);
-        fs::create_directories(m_stage);
-        // The staged volume: a real folder named by a \\?\ path with a trailing backslash.
-        m_volume = u"\\\\?\\" + m_stage.u16string() + u"\\";
-
         m_frame = ::CreateWindowExW(0, L"STATIC", L"Tree test", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                     40, 40, 520, 600, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(nullptr, m_frame);
-        m_treeWindow = ::CreateWindowExW(0, WC_TREEVIEWW, L"", 0x50910027, 7, 7, 490, 540, m_frame,
-                                         reinterpret_cast<HMENU>(1000), nullptr, nullptr);
-        ASSERT_NE(nullptr, m_treeWindow);
-        g_treeProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
-            m_treeWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingTreeProc)));
+        tree = ::CreateWindowExW(0, WC_TREEVIEWW, L"", 0x50910027, 7, 7, 490, 540, m_frame,
+                                 reinterpret_cast<HMENU>(1000), nullptr, nullptr);
+        ASSERT_NE(nullptr, tree);
+        g_treeProc = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingTreeProc)));
     }
 
     void TearDown() override {
@@ -88,86 +80,46 @@ protected:
         if (m_frame) {
             ::DestroyWindow(m_frame);
         }
-        std::error_code ignored;
-        fs::remove_all(m_stage, ignored);
         ::CoUninitialize();
     }
 
-    // A tree over a staged table whose one volume is the stage folder.
     void MakeTree(const std::string& table) {
         m_tree = std::make_unique<CFileTreeCtrl>(StagedVolumeQueries::FromText(table));
-        m_tree->m_hWnd = m_treeWindow;
-        ::SendMessageW(m_treeWindow, TVM_SETIMAGELIST, TVSIL_NORMAL,
+        m_tree->m_hWnd = tree;
+        ::SendMessageW(tree, TVM_SETIMAGELIST, TVSIL_NORMAL,
                        reinterpret_cast<LPARAM>(m_tree->GetImageList()));
     }
-    void MakeStagedTree() { MakeTree(Utf16ToUtf8(m_volume) + "|3||NTFS|104857600\n"); }
-
-    void MakeFolder(const fs::path& relative) { fs::create_directories(m_stage / relative); }
-    void MakeFile(const fs::path& relative, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-        std::ofstream(m_stage / relative) << "x";
-        ::SetFileAttributesW((m_stage / relative).c_str(), attributes);
-    }
-
-    HTREEITEM Next(HTREEITEM item, WPARAM how) const {
-        return reinterpret_cast<HTREEITEM>(
-            ::SendMessageW(m_treeWindow, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
-    }
-    HTREEITEM Root() const { return Next(nullptr, TVGN_ROOT); }
-    UINT Count() const {
-        return static_cast<UINT>(::SendMessageW(m_treeWindow, TVM_GETCOUNT, 0, 0));
-    }
+    void MakeStagedTree() { MakeTree(m_stage.Table()); }
 
     Item Read(HTREEITEM handle) const {
-        wchar_t text[300] = {};
         TVITEMW tvi = {};
-        tvi.mask =
-            TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_STATE;
+        tvi.mask = TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_STATE;
         tvi.hItem = handle;
-        tvi.pszText = text;
-        tvi.cchTextMax = 300;
         tvi.stateMask = TVIS_EXPANDED | TVIS_SELECTED;
-        EXPECT_TRUE(::SendMessageW(m_treeWindow, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi)));
-        return {FromWide(text),     tvi.lParam,    tvi.iImage,
-                tvi.iSelectedImage, tvi.cChildren, tvi.state};
-    }
-
-    std::vector<HTREEITEM> Children(HTREEITEM item) const {
-        std::vector<HTREEITEM> children;
-        for (HTREEITEM c = Next(item, TVGN_CHILD); c; c = Next(c, TVGN_NEXT)) {
-            children.push_back(c);
-        }
-        return children;
-    }
-    HTREEITEM Child(HTREEITEM item, const std::u16string& text) const {
-        for (HTREEITEM c : Children(item)) {
-            if (Read(c).text == text) {
-                return c;
-            }
-        }
-        return nullptr;
+        EXPECT_TRUE(::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi)));
+        return {Text(handle), tvi.lParam, tvi.iImage, tvi.iSelectedImage, tvi.cChildren, tvi.state};
     }
 
     void DenyAccess(const fs::path& relative) {
-        g_deniedPatterns.push_back(L"\\\\?\\" + (m_stage / relative).wstring() + L"\\*.*");
+        g_deniedPatterns.push_back(L"\\\\?\\" + (m_stage.path / relative).wstring() + L"\\*.*");
         CFileSearch::SetFindFirstFileForTesting(FindFirstFileDenying);
     }
 
-    fs::path m_stage;
-    std::u16string m_volume;
+    StagedFolder m_stage{L"qs-tree-"};
+    const std::u16string& m_volume = m_stage.volume;
     HWND m_frame = nullptr;
-    HWND m_treeWindow = nullptr;
     std::unique_ptr<CFileTreeCtrl> m_tree;
 };
 
 TEST_F(FileTreeCtrlTest, ChildrenIndicatorsFollowTheFolderContents) {
-    MakeFolder("dots-only");
-    MakeFolder("hidden-file");
-    MakeFile("hidden-file/.secret", FILE_ATTRIBUTE_HIDDEN);
-    MakeFolder("sub-folder/empty");
-    MakeFolder("denied");
-    MakeFile("denied/inside");
-    MakeFolder("$Recycle.Bin");
-    MakeFile("Boot.LOG");
+    m_stage.Folder("dots-only");
+    m_stage.Folder("hidden-file");
+    m_stage.File("hidden-file/.secret", FILE_ATTRIBUTE_HIDDEN);
+    m_stage.Folder("sub-folder/empty");
+    m_stage.Folder("denied");
+    m_stage.File("denied/inside");
+    m_stage.Folder("$Recycle.Bin");
+    m_stage.File("Boot.LOG");
     DenyAccess("denied");
     MakeStagedTree();
     m_tree->LocateHiddenVolume();
@@ -206,9 +158,10 @@ TEST_F(FileTreeCtrlTest, ChildrenIndicatorsFollowTheFolderContents) {
     EXPECT_TRUE(Children(denied).empty());
 }
 
-TEST_F(FileTreeCtrlTest, ItemPathsOfRootFolderAndFile) {
-    MakeFolder("Boot");
-    MakeFile("Boot/BCD");
+TEST_F(FileTreeCtrlTest, ItemPathsAndRepopulating) {
+    m_stage.Folder("Boot");
+    m_stage.File("Boot/BCD");
+    m_stage.File("bootmgr");
     MakeStagedTree();
     m_tree->LocateHiddenVolume();
     const HTREEITEM root = Root();
@@ -217,42 +170,31 @@ TEST_F(FileTreeCtrlTest, ItemPathsOfRootFolderAndFile) {
     m_tree->PopulateFolder(m_tree->GetItemPath(boot), boot);
     const HTREEITEM bcd = Child(boot, u"BCD");
     ASSERT_NE(nullptr, bcd);
-
+    ASSERT_EQ(4u, Count());
     EXPECT_EQ(m_volume, m_tree->GetItemPath(root));
     EXPECT_EQ(m_volume + u"Boot", m_tree->GetItemPath(boot));
     EXPECT_EQ(m_volume + u"Boot\\BCD", m_tree->GetItemPath(bcd));
     EXPECT_EQ(u"", m_tree->GetItemPath(nullptr));
-    ::SendMessageW(m_treeWindow, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(bcd));
+    Select(bcd);
     EXPECT_EQ(m_volume + u"Boot\\BCD", m_tree->GetSelectedPath());
-}
 
-TEST_F(FileTreeCtrlTest, RepopulatingReplacesTheChildren) {
-    MakeFolder("Boot");
-    MakeFile("Boot/BCD");
-    MakeFile("bootmgr");
-    MakeStagedTree();
-    m_tree->LocateHiddenVolume();
-    const HTREEITEM root = Root();
+    // Repopulated: the new listing, and the folder that was populated below comes back unread.
+    m_stage.File("BOOTNXT");
     m_tree->PopulateFolder(m_volume, root);
-    const HTREEITEM boot = Child(root, u"Boot");
-    m_tree->PopulateFolder(m_tree->GetItemPath(boot), boot);
-    ASSERT_EQ(4u, Count());
-
-    MakeFile("BOOTNXT");
-    m_tree->PopulateFolder(m_volume, root);
-    std::set<std::u16string> names;
-    for (HTREEITEM child : Children(root)) {
-        names.insert(Read(child).text);
-    }
-    EXPECT_EQ((std::set<std::u16string>{u"Boot", u"bootmgr", u"BOOTNXT"}), names);
-    // The folder that was populated below comes back unread.
+    const std::vector<std::u16string> texts = ChildTexts(root);
+    EXPECT_EQ((std::set<std::u16string>{u"Boot", u"bootmgr", u"BOOTNXT"}),
+              std::set<std::u16string>(texts.begin(), texts.end()));
     EXPECT_EQ(4u, Count());
     EXPECT_TRUE(Children(Child(root, u"Boot")).empty());
+
+    // The view outlives the control object: it must not keep the destroyed image list.
+    m_tree.reset();
+    EXPECT_EQ(0, ::SendMessageW(tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
 }
 
 TEST_F(FileTreeCtrlTest, LocatingTwiceLeavesOneCollapsedRoot) {
-    MakeFolder("Boot");
-    MakeFile("Boot/BCD");
+    m_stage.Folder("Boot");
+    m_stage.File("Boot/BCD");
     MakeStagedTree();
     for (int pass = 0; pass < 2; ++pass) {
         m_tree->LocateHiddenVolume();
@@ -270,7 +212,7 @@ TEST_F(FileTreeCtrlTest, LocatingTwiceLeavesOneCollapsedRoot) {
 
         // Expanded and populated before the second pass.
         m_tree->PopulateFolder(m_volume, root);
-        ::SendMessageW(m_treeWindow, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
+        ::SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
         ASSERT_NE(0u, Read(root).state & TVIS_EXPANDED);
     }
 }
@@ -281,10 +223,10 @@ TEST_F(FileTreeCtrlTest, PathLimit) {
     ASSERT_LT(stageLength, 200u);
     const std::wstring at259(255 - stageLength, L'a');  // folder path 255 + "\*.*"
     const std::wstring at260(256 - stageLength, L'b');
-    MakeFolder(at259);
-    MakeFile(fs::path(at259) / L"f");
-    MakeFolder(at260);
-    MakeFile(fs::path(at260) / L"f");
+    m_stage.Folder(at259);
+    m_stage.File(fs::path(at259) / L"f");
+    m_stage.Folder(at260);
+    m_stage.File(fs::path(at260) / L"f");
     MakeStagedTree();
     m_tree->LocateHiddenVolume();
     m_tree->PopulateFolder(m_volume, Root());
@@ -302,8 +244,8 @@ TEST_F(FileTreeCtrlTest, PathLimit) {
 
 TEST_F(FileTreeCtrlTest, NonBmpNames) {
     const std::wstring name = L"\U0001D11E music \U0001F600.dat";
-    MakeFolder(L"\U00010400");
-    MakeFile(fs::path(L"\U00010400") / name);
+    m_stage.Folder(L"\U00010400");
+    m_stage.File(fs::path(L"\U00010400") / name);
     MakeStagedTree();
     m_tree->LocateHiddenVolume();
     m_tree->PopulateFolder(m_volume, Root());
@@ -356,7 +298,7 @@ TEST_F(FileTreeCtrlTest, NotFoundShowsOneWarningAndLeavesAnEmptyTree) {
         insert.hParent = TVI_ROOT;
         insert.item.mask = TVIF_TEXT;
         insert.item.pszText = const_cast<wchar_t*>(L"left over");
-        ::SendMessageW(m_treeWindow, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert));
+        ::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert));
 
         g_seen = SeenBox();
         g_redraws.clear();
@@ -377,7 +319,7 @@ TEST_F(FileTreeCtrlTest, NotFoundShowsOneWarningAndLeavesAnEmptyTree) {
 }
 
 TEST_F(FileTreeCtrlTest, DrawingAndCursorComeBackAfterPopulating) {
-    MakeFolder("denied");
+    m_stage.Folder("denied");
     DenyAccess("denied");
     MakeStagedTree();
     const HCURSOR cross = ::LoadCursorW(nullptr, IDC_CROSS);
