@@ -8,7 +8,6 @@
 //   qs_probe tree                the tree's items, in display order (see PrintTree)
 //   qs_probe expander            screen point of the root item's expand button: "x y"
 //   qs_probe closer              screen point of the main window's close box: "x y"
-//   qs_probe focus               the control id of the window that has the keyboard focus
 // Exit code 0 on success, 1 when the window or the item asked for is not there.
 #include <windows.h>
 // after <windows.h>, which it needs
@@ -171,7 +170,16 @@ int PrintTree(HWND tree) {
     return 0;
 }
 
-// The root's expand button, found by hit-testing along the root's row.
+bool OnButton(HWND tree, RemoteBuffer& remote, int x, int y) {
+    TVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    remote.Write(0, &hit, sizeof hit);
+    Send(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(remote.at(0)));
+    remote.Read(0, &hit, sizeof hit);
+    return (hit.flags & TVHT_ONITEMBUTTON) != 0;
+}
+
+// The middle of the root's expand button, found by hit-testing along the root's row.
 int PrintExpander(HWND tree) {
     RemoteBuffer remote(tree);
     HTREEITEM root = reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
@@ -184,30 +192,18 @@ int PrintExpander(HWND tree) {
         return 1;
     remote.Read(0, &row, sizeof row);
     const int y = (row.top + row.bottom) / 2;
-    for (int x = row.left; x < row.right; ++x) {
-        TVHITTESTINFO hit{};
-        hit.pt = {x, y};
-        remote.Write(0, &hit, sizeof hit);
-        Send(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(remote.at(0)));
-        remote.Read(0, &hit, sizeof hit);
-        if (hit.flags & TVHT_ONITEMBUTTON) {
-            // The middle of the button's run of x.
-            int end = x;
-            for (;; ++end) {
-                hit.pt = {end + 1, y};
-                remote.Write(0, &hit, sizeof hit);
-                Send(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(remote.at(0)));
-                remote.Read(0, &hit, sizeof hit);
-                if (!(hit.flags & TVHT_ONITEMBUTTON))
-                    break;
-            }
-            POINT p{(x + end) / 2, y};
-            ClientToScreen(tree, &p);
-            std::printf("%ld %ld\n", p.x, p.y);
-            return 0;
-        }
-    }
-    return 1;
+    int x = row.left;
+    while (x < row.right && !OnButton(tree, remote, x, y))
+        ++x;
+    int end = x;
+    while (end < row.right && OnButton(tree, remote, end + 1, y))
+        ++end;
+    if (x == row.right)
+        return 1;
+    POINT p{(x + end) / 2, y};
+    ClientToScreen(tree, &p);
+    std::printf("%ld %ld\n", p.x, p.y);
+    return 0;
 }
 
 int PrintCloser(HWND main) {
@@ -254,13 +250,5 @@ int wmain(int argc, wchar_t** argv) {
         return PrintExpander(tree);
     if (command == L"closer")
         return PrintCloser(main);
-    if (command == L"focus") {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info) || !info.hwndFocus)
-            return 1;
-        std::printf("%d\n", GetDlgCtrlID(info.hwndFocus));
-        return 0;
-    }
     return 2;
 }
