@@ -41,13 +41,9 @@ TEST(ItemPathTest, JoinsTheItemTexts) {
     }
 }
 
-TEST(ItemPathTest, SearchPatterns) {
+TEST(ItemPathTest, PatternsOf260UnitsAreNotSearched) {
     EXPECT_EQ(V + u"*.*", MakeSearchPattern(V));
     EXPECT_EQ(V + u"Boot\\*.*", MakeSearchPattern(V + u"Boot"));
-}
-
-TEST(ItemPathTest, PatternsOf260UnitsAreNotSearched) {
-    // "\*.*" adds four units to a folder path.
     const std::u16string at255 = V + std::u16string(255 - V.size(), u'a');
     EXPECT_EQ(259u, MakeSearchPattern(at255).size());
     EXPECT_TRUE(IsSearchable(MakeSearchPattern(at255)));
@@ -79,14 +75,13 @@ TEST(ItemPathTest, ListingSplitKeepsListingOrderFoldersFirst) {
     listing.Add(u"Recovery", ENTRY_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ((std::vector<std::u16string>{u"Boot", u"Recovery"}), listing.folders);
     EXPECT_EQ((std::vector<std::u16string>{u"bootmgr", u"BOOTNXT"}), listing.files);
-}
 
-TEST(ItemPathTest, OnlyDirectoryDotEntriesAreDropped) {
-    FolderListing listing;
-    listing.Add(u"...", ENTRY_ATTRIBUTE_DIRECTORY);
-    listing.Add(u".", 0x20);  // not a directory: a name like any other
-    EXPECT_EQ((std::vector<std::u16string>{u"..."}), listing.folders);
-    EXPECT_EQ((std::vector<std::u16string>{u"."}), listing.files);
+    // Only the directory dot entries are dropped.
+    FolderListing dots;
+    dots.Add(u"...", ENTRY_ATTRIBUTE_DIRECTORY);
+    dots.Add(u".", 0x20);
+    EXPECT_EQ((std::vector<std::u16string>{u"..."}), dots.folders);
+    EXPECT_EQ((std::vector<std::u16string>{u"."}), dots.files);
 }
 
 }  // namespace
