@@ -87,12 +87,10 @@ TEST_F(MappedFileTest, ViewsStartOnTheGranularityAndNeverPassTheEnd) {
         std::uint32_t length;
         std::uint64_t viewBytes;  // remainder + length; 0 for a refused range
     } rows[] = {
-        {0, 10, 10},   {g, 10, 10},           {g - 10, 10, g},        {g - 4, 10, g + 6},
-        {g - 1, 1, g}, {3 * g - 3, 8, g + 5}, {3 * g - 5, 10, g + 5},  // the last line ends exactly
-                                                                       // at the end
-        {3 * g, 5, 5}, {3 * g - 4, 10, 0},    {3 * g + 5, 1, 0},      {0xFFFFFFFF, 2, 0},
-        {0, 0, 0},
-    };
+        // {3g - 5, 10} is a last line that ends exactly at the end
+        {0, 10, 10},        {g, 10, 10},           {g - 10, 10, g},        {g - 4, 10, g + 6},
+        {g - 1, 1, g},      {3 * g - 3, 8, g + 5}, {3 * g - 5, 10, g + 5}, {3 * g, 5, 5},
+        {3 * g - 4, 10, 0}, {3 * g + 5, 1, 0},     {0xFFFFFFFF, 2, 0},     {0, 0, 0}};
     CMappedFile file;
     ASSERT_TRUE(file.Open(MakeFile("pattern.bin", 3 * g + 5)));
     EXPECT_EQ(file.GetSize(), 3u * g + 5);

@@ -50,12 +50,9 @@ TEST(PreviewLayoutTest, EveryScrollRequestThenTheClamps) {
         {V, 50, kScrollTop, 0, 0, true},           {V, 0, kScrollTop, 0, 0, false},
         {V, 0, kScrollBottom, 0, 80, true},        {V, 80, kScrollBottom, 0, 80, false},
         {V, 50, kScrollEnd, 17, 50, false},        {V, 50, 9, 17, 50, false},
-        {H, 5, kScrollLineUp, 0, 4, true},         {H, 0, kScrollLineUp, 0, 0, false},
-        {H, 31, kScrollLineDown, 0, 31, false},    {H, 25, kScrollPageUp, 0, 5, true},
-        {H, 3, kScrollPageUp, 0, 0, true},         {H, 5, kScrollPageDown, 0, 25, true},
-        {H, 25, kScrollPageDown, 0, 31, true},     {H, 0, kScrollThumbPosition, 10, 10, true},
-        {H, 0, kScrollThumbTrack, 100, 31, true},  {H, 10, kScrollThumbTrack, -5, 0, true},
-        {H, 10, kScrollTop, 0, 0, true},           {H, 0, kScrollBottom, 0, 31, true},
+        {H, 31, kScrollLineDown, 0, 31, false},    {H, 3, kScrollPageUp, 0, 0, true},
+        {H, 25, kScrollPageDown, 0, 31, true},     {H, 0, kScrollThumbTrack, 100, 31, true},
+        {H, 10, kScrollThumbTrack, -5, 0, true},   {H, 0, kScrollBottom, 0, 31, true},
         {H, 31, kScrollBottom, 0, 31, false},      {H, 10, kScrollEnd, 3, 10, false},
     };
     for (const auto& row : rows) {
@@ -99,10 +96,9 @@ TEST(PreviewLayoutTest, WideWindowStartsOneColumnLeftUntilAnyHorizontalRequest) 
         unsigned page;
     } widths[] = {{52, -1, 51}, {200, -1, 51}, {51, 0, 51}, {50, 0, 50}};
     for (const auto& w : widths) {
-        PreviewLayout layout;
-        ResetForFile(layout, kCellWidth, kCellHeight, 3, 51);
-        const ScrollBarSettings bars = UpdateScrollBars(layout, w.columns * kCellWidth + 3, 100);
-        ExpectBar(bars.horizontal, 0, 50, w.page, w.left);
+        PreviewLayout layout = Laid(3, 51, 0, 0);
+        ExpectBar(UpdateScrollBars(layout, w.columns * kCellWidth + 3, 100).horizontal, 0, 50,
+                  w.page, w.left);
         EXPECT_EQ(LineOrigin(layout, 0).x, -w.left * kCellWidth) << w.columns;
     }
     for (int request = kScrollLineUp; request <= kScrollEnd; ++request) {
@@ -142,7 +138,7 @@ TEST(PreviewLayoutTest, EnlargingAtTheEndPullsTheTopBackShrinkingKeepsIt) {
     EXPECT_EQ(UpdateScrollBars(layout, 10 * kCellWidth, 100).horizontal.pos, 11);
 }
 
-TEST(PreviewLayoutTest, LinesDrawnAreTheWholeRowsPlusOneForARemainder) {
+TEST(PreviewLayoutTest, LinesDrawnAreTheWholeRowsPlusOneForARemainderThirteenPixelsApart) {
     const struct {
         std::uint64_t lines;
         std::int32_t top;
@@ -160,15 +156,12 @@ TEST(PreviewLayoutTest, LinesDrawnAreTheWholeRowsPlusOneForARemainder) {
         EXPECT_EQ(span.first, row.first) << row.height;
         EXPECT_EQ(span.end, row.end) << row.height;
     }
-}
-
-TEST(PreviewLayoutTest, LinesAreThirteenPixelsApartFromTheTopLine) {
     PreviewLayout layout = Laid(100, 51, 20 * kCellWidth, 400);
     layout.m_topLine = 40;
     layout.m_leftColumn = 3;
     for (int k : {0, 1, 28}) {
         EXPECT_EQ(LineOrigin(layout, 40 + k).x, -21);
-        EXPECT_EQ(LineOrigin(layout, 40 + k).y, 13 * k);
+        EXPECT_EQ(LineOrigin(layout, 40 + k).y, 13 * k);  // rows 13 pixels apart
     }
 }
 
@@ -212,15 +205,6 @@ TEST(PreviewLayoutTest, ThumbTakes32BitsAndHugeLineCountsPinTheRange) {
     EXPECT_TRUE(ScrollVertically(layout, kScrollBottom, 0));
     EXPECT_EQ(layout.m_topLine, std::numeric_limits<std::int32_t>::max() - 19);
     EXPECT_FALSE(ScrollVertically(layout, kScrollPageDown, 0));
-}
-
-TEST(PreviewLayoutTest, EmptyTextIsCentredAtTheTop) {
-    const PreviewRect placed = PlaceEmptyText(301, {0, 0, 121, 16});
-    EXPECT_EQ(placed.left, 90);
-    EXPECT_EQ(placed.right, 211);
-    EXPECT_EQ(placed.top, 0);
-    EXPECT_EQ(placed.bottom, 16);
-    EXPECT_EQ(PlaceEmptyText(50, {0, 0, 120, 16}).left, -35);
 }
 
 }  // namespace
