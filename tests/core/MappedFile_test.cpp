@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,18 +47,12 @@ protected:
         ASSERT_NE(mkdtemp(dir), nullptr);
         m_dir = dir;
     }
-    void TearDown() override {
-        for (const std::string& path : m_made) {
-            unlink(path.c_str());
-        }
-        rmdir(m_dir.c_str());
-    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
 
     // Pattern bytes; a sparse file has only its size set plus 0xAB as its byte at `marker`.
     std::u16string MakeFile(const std::string& name, std::uint64_t size, bool sparse = false,
                             std::uint64_t marker = 0) {
         const std::string path = m_dir + "/" + name;
-        m_made.push_back(path);
         const int fd = open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
         EXPECT_GE(fd, 0);
         if (sparse) {
@@ -76,7 +71,6 @@ protected:
     }
 
     std::string m_dir;
-    std::vector<std::string> m_made;
 };
 
 TEST_F(MappedFileTest, ViewsStartOnTheGranularityAndNeverPassTheEnd) {
