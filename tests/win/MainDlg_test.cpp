@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "TestWindows.h"
 #include "app/MainDlg.h"
 #include "app/RunDialog.h"
 #include "platform/AppModule.h"
@@ -62,12 +63,7 @@ protected:
         INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
         ::InitCommonControlsEx(&icc);
         g_module.Init(m_resources);
-
-        wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        m_stage = fs::path(temp) / (L"qs-maindlg-" + std::to_wstring(::GetCurrentProcessId()));
-        fs::create_directories(m_stage / L"Boot");
-        m_table = Utf16ToUtf8(u"\\\\?\\" + m_stage.u16string() + u"\\") + "|3||NTFS|104857600\n";
+        m_stage.Folder(L"Boot");
         g_reflected.clear();
     }
 
@@ -76,18 +72,15 @@ protected:
             return;
         g_module.Term();
         ::FreeLibrary(m_resources);
-        std::error_code ignored;
-        fs::remove_all(m_stage, ignored);
         ::CoUninitialize();
     }
 
     std::unique_ptr<VolumeQueries> Volumes() const {
-        return StagedVolumeQueries::FromText(m_table);
+        return StagedVolumeQueries::FromText(m_stage.Table());
     }
 
     HMODULE m_resources = nullptr;
-    fs::path m_stage;
-    std::string m_table;
+    StagedFolder m_stage{L"qs-maindlg-"};
 };
 
 TEST_F(MainDlgTest, InitialisationCentresSetsIconsAttachesTreeAndAddsAbout) {
