@@ -300,10 +300,10 @@ TEST_P(ProgramResources, VersionResourceIsVersion1001OfAUsEnglishApplication) {
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
     ASSERT_EQ(length, sizeof *fixed);
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+    for (DWORD version : {fixed->dwFileVersionMS, fixed->dwProductVersionMS})
+        EXPECT_EQ(version, 0x00010000u);
+    for (DWORD version : {fixed->dwFileVersionLS, fixed->dwProductVersionLS})
+        EXPECT_EQ(version, 0x00000001u);
     EXPECT_EQ(fixed->dwFileType, DWORD(VFT_APP)) << "an application, not a library";
     EXPECT_EQ(fixed->dwFileOS, DWORD(VOS_NT_WINDOWS32));
     EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0u);

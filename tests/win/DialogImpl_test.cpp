@@ -84,25 +84,19 @@ TEST(DialogImplTest, ModalDialogReturnsEndDialogResult) {
     EXPECT_NE(dlg.finalWindow, nullptr);
 }
 
-TEST(DialogImplTest, MissingTemplateFailsCleanly) {
+TEST(DialogImplTest, MissingTemplateFailsCleanlyAndTheDestructorDestroysTheWindow) {
     struct CMissingDlg : CDialogImpl {
         CMissingDlg() : CDialogImpl(9199) {}
         BOOL ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&) override { return FALSE; }
     } missing;
     EXPECT_EQ(missing.Create(nullptr), nullptr);
     EXPECT_EQ(missing.DoModal(nullptr), -1);
-    // The object is not left half-bound: a real dialog still works afterwards.
-    CTestDlg dlg;
-    ASSERT_NE(dlg.Create(nullptr, 1), nullptr);
-    EXPECT_EQ(dlg.initParam, 1);
-}
-
-TEST(DialogImplTest, DestructorDestroysModelessWindow) {
     HWND hWnd = nullptr;
     {
-        CTestDlg dlg;
-        hWnd = dlg.Create(nullptr);
+        CTestDlg dlg;  // nothing left half-bound: a real dialog still works
+        hWnd = dlg.Create(nullptr, 1);
         ASSERT_NE(hWnd, nullptr);
+        EXPECT_EQ(dlg.initParam, 1);
     }
     EXPECT_FALSE(::IsWindow(hWnd));
 }
