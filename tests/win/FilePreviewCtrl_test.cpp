@@ -222,6 +222,43 @@ TEST_F(FilePreviewCtrlTest, ScrollRequestsMoveTheBarAndRepaintOnlyWhenThePositio
     EXPECT_EQ(Bar(SB_VERT).nPos, 100 - static_cast<int>(Bar(SB_VERT).nPage));
 }
 
+// Real mouse input: the press on the bar must reach the default procedure (a static's own would
+// ignore it), which tracks the thumb; the 16-bit position in the messages would wrap past line
+// 65535, the bar's tracking position does not.
+TEST_F(FilePreviewCtrlTest, DraggingTheThumbFollowsThe32BitTrackingPosition) {
+    ASSERT_TRUE(Show(L"drag.bin", 1000000));
+    ::SetForegroundWindow(m_parent);
+    SCROLLBARINFO bar = {};
+    bar.cbSize = sizeof(bar);
+    ASSERT_TRUE(::GetScrollBarInfo(m_static, OBJID_VSCROLL, &bar));
+    const RECT& track = bar.rcScrollBar;
+    const int x = (track.left + track.right) / 2;
+    const int from = track.top + (bar.xyThumbTop + bar.xyThumbBottom) / 2;
+    const int to = track.top + (track.bottom - track.top) * 85 / 100;
+    const auto mouse = [](int px, int py, DWORD flags) {
+        INPUT input = {};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = px * 65536 / ::GetSystemMetrics(SM_CXSCREEN) + 1;
+        input.mi.dy = py * 65536 / ::GetSystemMetrics(SM_CYSCREEN) + 1;
+        input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        return input;
+    };
+    INPUT inputs[] = {mouse(x, from, 0), mouse(x, from, MOUSEEVENTF_LEFTDOWN),
+                      mouse(x, (from + to) / 2, 0), mouse(x, to, 0),
+                      mouse(x, to, MOUSEEVENTF_LEFTUP)};
+    ASSERT_EQ(::SendInput(5, inputs, sizeof(INPUT)), 5u);
+    // The drag runs in the bar's own loop inside our dispatch; pump until it is over.
+    const DWORD end = ::GetTickCount() + 3000;
+    while (::GetTickCount() < end && m_preview.GetLayout().m_topLine <= 65535) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&message);
+        ::Sleep(10);
+    }
+    EXPECT_GT(m_preview.GetLayout().m_topLine, 65535);
+    EXPECT_EQ(Bar(SB_VERT).nPos, m_preview.GetLayout().m_topLine);
+}
+
 TEST_F(FilePreviewCtrlTest, EachPaintFormatsOnlyTheVisibleLines) {
     ASSERT_TRUE(Show(L"visible.bin", 10000));
     for (int height : {300, 14 * 20 + 20, 14 * 25 + 17, 31}) {
