@@ -87,72 +87,49 @@ ScrollBarSettings UpdateScrollBars(PreviewLayout& layout, int clientWidth, int c
     return bars;
 }
 
-bool ScrollVertically(PreviewLayout& layout, int request, std::int32_t trackPosition) {
-    const std::int64_t old = layout.m_topLine;
-    const std::int64_t page = std::max(layout.m_pageRows, 1);
-    const std::int64_t lastPage = std::int64_t{layout.m_lastLine} - layout.m_pageRows + 1;
-    std::int64_t wanted = old;
+namespace {
+
+// One scroll request on either axis: where it asks to go before the clamps. The axes differ only
+// in their page step and in where the far end lies.
+std::int64_t RequestedPosition(int request, std::int64_t old, std::int64_t page,
+                               std::int64_t farEnd, std::int32_t trackPosition) {
     switch (request) {
         case kScrollLineUp:
-            wanted = old > 0 ? old - 1 : old;
-            break;
+            return old > 0 ? old - 1 : old;
         case kScrollLineDown:
-            wanted = old + 1;
-            break;
+            return old + 1;
         case kScrollPageUp:
-            wanted = old - page;
-            break;
+            return old - page;
         case kScrollPageDown:
-            wanted = old + page;
-            break;
+            return old + page;
         case kScrollThumbPosition:
         case kScrollThumbTrack:
-            wanted = trackPosition;
-            break;
+            return trackPosition;
         case kScrollTop:
-            wanted = 0;
-            break;
+            return 0;
         case kScrollBottom:
-            wanted = lastPage;
-            break;
+            return farEnd;
         default:
-            break;
+            return old;
     }
+}
+
+}  // namespace
+
+bool ScrollVertically(PreviewLayout& layout, int request, std::int32_t trackPosition) {
+    const std::int64_t lastPage = std::int64_t{layout.m_lastLine} - layout.m_pageRows + 1;
+    const std::int64_t wanted = RequestedPosition(
+        request, layout.m_topLine, std::max(layout.m_pageRows, 1), lastPage, trackPosition);
     return MoveTo(layout.m_topLine, wanted, lastPage);
 }
 
 bool ScrollHorizontally(PreviewLayout& layout, int request, std::int32_t trackPosition) {
-    const std::int64_t old = layout.m_leftColumn;
-    // No minimum of one here: a window narrower than one cell has no page to step by.
-    const std::int64_t page = layout.m_pageColumns;
     const std::int64_t lastPage = std::int64_t{layout.m_lastColumn} - layout.m_pageColumns + 1;
-    std::int64_t wanted = old;
-    switch (request) {
-        case kScrollLineUp:
-            wanted = old > 0 ? old - 1 : old;
-            break;
-        case kScrollLineDown:
-            wanted = old + 1;
-            break;
-        case kScrollPageUp:
-            wanted = old - page;
-            break;
-        case kScrollPageDown:
-            wanted = old + page;
-            break;
-        case kScrollThumbPosition:
-        case kScrollThumbTrack:
-            wanted = trackPosition;
-            break;
-        case kScrollTop:
-            wanted = 0;
-            break;
-        case kScrollBottom:
-            wanted = std::int64_t{layout.m_lastColumn} + 1;
-            break;
-        default:
-            break;
-    }
+    // No minimum of one here: a window narrower than one cell has no page to step by. The far
+    // end is one past the last column; the clamp brings it back to the last page.
+    const std::int64_t wanted =
+        RequestedPosition(request, layout.m_leftColumn, layout.m_pageColumns,
+                          std::int64_t{layout.m_lastColumn} + 1, trackPosition);
     return MoveTo(layout.m_leftColumn, wanted, lastPage);
 }
 
