@@ -65,13 +65,7 @@ INT_PTR CALLBACK CDialogImpl::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LP
     }
 
     LRESULT result = 0;
-    BOOL handled = FALSE;
-    try {
-        handled = self->ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result);
-    } catch (...) {
-        // Nothing unwinds through the system's dialog manager: the message goes unhandled.
-        handled = FALSE;
-    }
+    const BOOL handled = self->ProcessWithoutThrowing(hWnd, uMsg, wParam, lParam, result);
 
     INT_PTR answer = FALSE;
     if (handled) {

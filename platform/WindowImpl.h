@@ -15,6 +15,17 @@ public:
     virtual BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
                                       LRESULT& lResult) = 0;
 
+    // The window procedures' way in: no exception unwinds through the system's code, so a
+    // handler that throws leaves the message unhandled and the default handling takes it.
+    BOOL ProcessWithoutThrowing(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                                LRESULT& lResult) noexcept {
+        try {
+            return ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult);
+        } catch (...) {
+            return FALSE;
+        }
+    }
+
 protected:
     virtual ~CMessageMap() = default;
 };

@@ -98,15 +98,7 @@ LRESULT CALLBACK CWindowImpl::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LP
     }
 
     LRESULT result = 0;
-    BOOL handled = FALSE;
-    try {
-        handled = self->ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result);
-    } catch (...) {
-        // An exception must not unwind through the system's code; the message falls back to
-        // the control's own handling.
-        handled = FALSE;
-    }
-    if (!handled)
+    if (!self->ProcessWithoutThrowing(hWnd, uMsg, wParam, lParam, result))
         result = self->DefWindowProc(uMsg, wParam, lParam);
 
     if (uMsg == WM_NCDESTROY) {
