@@ -108,6 +108,12 @@ int ListAndProbe(const std::wstring& folder) {
     return found;
 }
 
+// A run that did not do its work must not print a figure for it.
+[[noreturn]] void Fail(const char* reason) {
+    std::fprintf(stderr, "populate benchmark failed: %s\n", reason);
+    std::exit(2);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -142,6 +148,11 @@ int main(int argc, char** argv) {
     CFileTreeCtrl tree(nullptr);
     tree.m_hWnd = ::CreateWindowExW(0, WC_TREEVIEWW, L"", 0x50910027, 7, 7, 370, 440, frame,
                                     reinterpret_cast<HMENU>(1000), nullptr, nullptr);
+    if (frame == nullptr || tree.m_hWnd == nullptr)
+        Fail("no window could be created (is there a display?)");
+    // 10,000 files and 1,000 folders, each listing with "." and "..".
+    if (List(files) != 10002 || ListAndProbe(folders) != 1000)
+        Fail("the staged folders were not made or cannot be listed");
     ::SendMessageW(tree.m_hWnd, TVM_SETIMAGELIST, TVSIL_NORMAL,
                    reinterpret_cast<LPARAM>(tree.GetImageList()));
 
@@ -164,6 +175,8 @@ int main(int argc, char** argv) {
     freshItem(files)();
     populate();
     const UINT fileItems = TreeView_GetCount(tree.m_hWnd) - 1;
+    if (fileItems != 10000)
+        Fail("populating the folder of files did not insert 10,000 items");
     const double listFiles = Median(runs, nothing, [&] { List(files); });
     const double populateFiles = Median(runs, freshItem(files), populate);
     std::printf("10,000 files:      populate %7.1f ms   plain listing %6.1f ms   (%u items)\n",
@@ -174,6 +187,8 @@ int main(int argc, char** argv) {
     freshItem(folders)();
     populate();
     const UINT folderItems = TreeView_GetCount(tree.m_hWnd) - 1;
+    if (folderItems != 1000)
+        Fail("populating the folder of folders did not insert 1,000 items");
     const double listFolders = Median(runs, nothing, [&] { List(folders); });
     const double probeFolders = Median(runs, nothing, [&] { ListAndProbe(folders); });
     const double populateFolders = Median(runs, freshItem(folders), populate);
