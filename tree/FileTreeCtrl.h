@@ -72,6 +72,8 @@ private:
     LRESULT OnPopulateTree();
     LRESULT OnItemExpanding(const NMTREEVIEWW* notification);
     LRESULT OnLButtonDblClk();
+    // The context menu and its commands (commands/ContextMenu_win.cpp).
+    LRESULT OnRButtonDown(WPARAM keys, LPARAM point);
 
     std::unique_ptr<VolumeQueries> m_volumes;
     HIMAGELIST m_imageList;

@@ -1,5 +1,5 @@
-// CFileTreeCtrl's message handling: the first population, lazy listing on expansion and the
-// double-click that asks for a file to be viewed.
+// CFileTreeCtrl's message handling: the first population, lazy listing on expansion, the
+// double-click that asks for a file to be viewed and the right click's context menu.
 #include "tree/FileTreeCtrl.h"
 
 #include "platform/MessageRules.h"
@@ -21,6 +21,10 @@ BOOL CFileTreeCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LP
     switch (uMsg) {
         case WM_LBUTTONDBLCLK:
             lResult = OnLButtonDblClk();
+            return TRUE;
+        case WM_RBUTTONDOWN:
+            // Handled whole: the tree view's own right-button processing never runs.
+            lResult = OnRButtonDown(wParam, lParam);
             return TRUE;
         case WM_POPULATE_TREE:
             lResult = OnPopulateTree();

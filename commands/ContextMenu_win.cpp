@@ -1,0 +1,87 @@
+// The tree's right click: select the item under the pointer, show its context menu there and
+// carry out the chosen command, all inside the one message.
+#include <windows.h>
+
+#include "commands/FileCommands.h"
+#include "commands/MenuPlacement_win.h"
+#include "platform/AppModule.h"
+#include "res/resource.h"
+#include "tree/FileTreeCtrl.h"
+
+namespace qs {
+
+namespace {
+
+// A menu resource, destroyed with the object once loaded.
+class CLoadedMenu {
+public:
+    CLoadedMenu() = default;
+    ~CLoadedMenu() {
+        if (m_menu != nullptr)
+            ::DestroyMenu(m_menu);
+    }
+    CLoadedMenu(const CLoadedMenu&) = delete;
+    CLoadedMenu& operator=(const CLoadedMenu&) = delete;
+
+    // The popup at position 0 of the menu; null when either can't be had.
+    HMENU Load(UINT id) {
+        m_menu = ::LoadMenuW(g_module.GetResourceInstance(), MAKEINTRESOURCEW(id));
+        return m_menu ? ::GetSubMenu(m_menu, 0) : nullptr;
+    }
+
+private:
+    HMENU m_menu = nullptr;
+};
+
+// The tree view's own left-button up, whatever happens between: it ends the click that the
+// synthetic button down began.
+class CLeftButtonUp {
+public:
+    CLeftButtonUp(HWND tree, WPARAM keys, LPARAM point)
+        : m_tree(tree), m_keys(keys), m_point(point) {}
+    ~CLeftButtonUp() { ::SendMessageW(m_tree, WM_LBUTTONUP, m_keys, m_point); }
+    CLeftButtonUp(const CLeftButtonUp&) = delete;
+    CLeftButtonUp& operator=(const CLeftButtonUp&) = delete;
+
+private:
+    HWND m_tree;
+    WPARAM m_keys;
+    LPARAM m_point;
+};
+
+}  // namespace
+
+LRESULT CFileTreeCtrl::OnRButtonDown(WPARAM keys, LPARAM point) {
+    // Declared in this order so that, on every way out, the button goes up first, then the menu
+    // is destroyed, then the path released.
+    std::u16string path;
+    CLoadedMenu menu;
+    // The tree view selects the item under a left click; where there is none, nothing changes.
+    ::SendMessageW(m_hWnd, WM_LBUTTONDOWN, keys, point);
+    const CLeftButtonUp buttonUp(m_hWnd, keys, point);
+
+    // Files, and anything whose folder flag can't be read, get the file menu.
+    TVITEMW item = {};
+    item.mask = TVIF_PARAM;
+    item.hItem =
+        reinterpret_cast<HTREEITEM>(::SendMessageW(m_hWnd, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    const bool isFolder =
+        ::SendMessageW(m_hWnd, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != FALSE &&
+        item.lParam > 0;
+
+    const HMENU popup = menu.Load(isFolder ? IDR_FOLDER_MENU : IDR_FILE_MENU);
+    if (popup == nullptr)
+        return 0;
+
+    // Signed 16-bit coordinates: left of or above a monitor's origin they are negative.
+    POINT screen = {static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+    ::ClientToScreen(m_hWnd, &screen);
+    // Taken before the menu opens: its modal loop may change the selection.
+    path = GetSelectedPath();
+    const auto command = static_cast<UINT>(
+        ::TrackPopupMenu(popup, TPM_RETURNCMD, ClampMenuX(screen), screen.y, 0, m_hWnd, nullptr));
+    RunFileCommand(command, m_hWnd, path);
+    return 0;
+}
+
+}  // namespace qs

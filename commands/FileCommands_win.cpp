@@ -1,0 +1,75 @@
+#include "commands/FileCommands.h"
+
+#include <commctrl.h>
+
+#include "commands/SaveCopy.h"
+#include "platform/Clipboard.h"
+#include "platform/FileDialog.h"
+#include "platform/PropertySheet.h"
+#include "platform/UiGuards.h"
+#include "platform/WideText.h"
+#include "res/resource.h"
+#include "tree/FileTreeCtrl.h"
+
+namespace qs {
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"Quarrystone";
+
+// The selected item's text through a zero-filled 260-unit buffer; empty when it can't be read.
+std::wstring GetSelectedText(HWND tree) {
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    item.pszText = text;
+    item.cchTextMax = MAX_PATH;
+    ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+}  // namespace
+
+void ViewFile(HWND tree, const std::u16string& path) {
+    ::SendMessageW(::GetParent(tree), WM_VIEW_FILE, 0, reinterpret_cast<LPARAM>(AsWide(path)));
+}
+
+void CopyPath(HWND tree, const std::u16string& path) {
+    SetClipboardText(tree, path);
+}
+
+void SaveAs(HWND tree, const std::u16string& path) {
+    CFileDialog dialog(GetSelectedText(tree).c_str(), ::GetActiveWindow());
+    if (dialog.DoModal() != IDOK)
+        return;
+    SaveCopyOutcome outcome;
+    {
+        CWaitCursor wait;
+        outcome = SaveCopy(*MakeCopyFiles(), path, FromWide(dialog.GetPathName()));
+    }
+    if (const char16_t* message = GetSaveCopyMessage(outcome))
+        ::MessageBoxW(tree, reinterpret_cast<const wchar_t*>(message), kCaption,
+                      MB_OK | MB_ICONWARNING);
+}
+
+void RunFileCommand(UINT command, HWND tree, const std::u16string& path) {
+    switch (command) {
+        case ID_FILE_VIEW:
+            ViewFile(tree, path);
+            break;
+        case ID_FILE_COPYPATH:
+            CopyPath(tree, path);
+            break;
+        case ID_FILE_SAVEAS:
+            SaveAs(tree, path);
+            break;
+        case ID_FILE_PROPERTIES:
+            ShowPropertySheet(path);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace qs

@@ -1,0 +1,12 @@
+// The menu's x for a click point in screen coordinates, asked of the platform's monitors.
+#pragma once
+
+#include <windows.h>
+
+#include "commands/MenuPlacement.h"
+
+namespace qs {
+
+int ClampMenuX(POINT point);
+
+}  // namespace qs

@@ -1,0 +1,33 @@
+// Save As's copy step: a byte-for-byte copy of a file onto the name the user chose. Portable.
+//
+// The copy is written to a temporary file beside the target and takes the target's name only
+// once it is complete, so a copy that fails leaves a file already at that name as it was and
+// leaves no partial file behind. It streams in chunks: a file on the hidden volume can be a
+// recovery image of hundreds of MiB.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/CopyFiles.h"
+
+namespace qs {
+
+enum class SaveCopyOutcome {
+    Copied,
+    SourceOpenFailed,  // missing, unreadable, or held open for writing by another program
+    SourceEmpty,       // 0 bytes: refused before any target is touched
+    ReadFailed,        // the size, a read, or the file shorter than its size
+    TargetOpenFailed,  // the target can't be created or replaced
+    WriteFailed,       // a write failed or wrote fewer bytes
+};
+
+constexpr std::uint32_t kSaveCopyChunk = 1u << 20;
+
+SaveCopyOutcome SaveCopy(CopyFiles& files, const std::u16string& source,
+                         const std::u16string& target);
+
+// What the user is told of an outcome; null for Copied, which says nothing.
+const char16_t* GetSaveCopyMessage(SaveCopyOutcome outcome);
+
+}  // namespace qs
