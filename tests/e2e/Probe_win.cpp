@@ -8,6 +8,8 @@
 //   qs_probe tree                the tree's items, in display order (see PrintTree)
 //   qs_probe expander            screen point of the root item's expand button: "x y"
 //   qs_probe closer              screen point of the main window's close box: "x y"
+//   qs_probe item <text>         screen point of the middle of the shown item's text: "x y"
+//   qs_probe clipboard           the clipboard's text: "clipboard <length> <text>"
 // Exit code 0 on success, 1 when the window or the item asked for is not there.
 #include <windows.h>
 // after <windows.h>, which it needs
@@ -218,6 +220,41 @@ int PrintCloser(HWND main) {
     return 1;
 }
 
+int PrintItemPoint(HWND tree, const std::wstring& text) {
+    RemoteBuffer remote(tree);
+    std::vector<Item> items;
+    if (remote.ok())
+        CollectItems(tree, remote,
+                     reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0,
+                     items);
+    for (const Item& item : items) {
+        RECT rect{};
+        remote.Write(0, &item.handle, sizeof item.handle);
+        if (item.text != text ||
+            !Send(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote.at(0))))
+            continue;
+        remote.Read(0, &rect, sizeof rect);
+        POINT p{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        ClientToScreen(tree, &p);
+        std::printf("%ld %ld\n", p.x, p.y);
+        return 0;
+    }
+    return 1;
+}
+
+int PrintClipboard() {
+    if (!OpenClipboard(nullptr))
+        return 1;
+    const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const auto* text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    if (text) {
+        std::printf("clipboard %d %s\n", static_cast<int>(wcslen(text)), Utf8(text).c_str());
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -232,6 +269,8 @@ int wmain(int argc, wchar_t** argv) {
         }
         return 0;
     }
+    if (command == L"clipboard")
+        return PrintClipboard();
     if (command == L"dismiss" && argc > 2) {
         HWND box = reinterpret_cast<HWND>(static_cast<UINT_PTR>(wcstoull(argv[2], nullptr, 16)));
         return IsWindow(box) && PostMessageW(box, WM_COMMAND, IDOK, 0) ? 0 : 1;
@@ -250,5 +289,7 @@ int wmain(int argc, wchar_t** argv) {
         return PrintExpander(tree);
     if (command == L"closer")
         return PrintCloser(main);
+    if (command == L"item" && argc > 2)
+        return PrintItemPoint(tree, argv[2]);
     return 2;
 }

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The tree's context menus, right-clicked with real X input: the file menu and the folder menu,
+# their items told apart by what each does (Copy Path's clipboard, Save As's dialog and copy,
+# Properties reaching the shell, which Wine refuses with its own "Error" box); a 0-byte file
+# refused; and, in the product that finds no volume, the commands on the empty path.
+. "$(dirname "$0")/e2e-lib.sh"
+qs_stage
+
+# Right-clicks the item with that text and picks the menu item `downs` Down presses away.
+qs_pick() {
+    local point
+    point=$(qs_probe item "$1") || qs_fail "no item '$1' is shown"
+    # shellcheck disable=SC2086
+    xdotool mousemove $point sleep 0.2 click 3
+    sleep 0.7
+    [ -n "${3:-}" ] && qs_screenshot "$3"
+    xdotool key $(printf 'Down %.0s' $(seq "$2")) Return
+}
+
+expect_clipboard() {
+    local got
+    sleep 0.5
+    got=$(qs_probe clipboard)
+    [ "$got" = "clipboard ${#1} $1" ] || qs_fail "clipboard: expected '$1', got '$got'"
+}
+
+# Waits for a window with this exact title, visible to X; prints it.
+wait_window() {
+    timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -1
+}
+
+# Names the file in the Save dialog now open.
+save_to() {
+    wait_window 'Save As' >/dev/null || qs_fail "no Save dialog"
+    sleep 0.3
+    [ -n "${2:-}" ] && qs_screenshot "$2"
+    xdotool type --delay 10 "Z:$(tr / '\\' <<<"$1")"
+    xdotool key Return
+}
+
+expect_box() {
+    local boxes i
+    for i in $(seq 20); do
+        boxes=$(qs_probe boxes)
+        [ -n "$boxes" ] && break
+        sleep 0.25
+    done
+    [ "$(cut -d' ' -f3- <<<"$boxes")" = "$1" ] || qs_fail "expected the box '$1', got '$boxes'"
+    qs_probe dismiss "$(cut -d' ' -f2 <<<"$boxes")" >/dev/null
+    sleep 0.5
+}
+
+qs_start "$QS_STAGED_COPY"
+qs_wait_main
+point=$(qs_probe expander) || qs_fail "the root has no expand button"
+# shellcheck disable=SC2086
+xdotool mousemove --sync $point click 1
+sleep 1
+volume=$QS_SCRATCH/volume
+tree=$(qs_probe tree)
+
+qs_pick bootmgr 2 "$QS_SCRATCH/file-menu.png"
+expect_clipboard "${QS_VOLUME}bootmgr"
+qs_pick Boot 1 "$QS_SCRATCH/folder-menu.png"
+expect_clipboard "${QS_VOLUME}Boot"
+
+# Properties is the folder menu's second item and the file menu's fourth.
+for pick in "Boot 2" "bootmgr 4"; do
+    # shellcheck disable=SC2086
+    qs_pick $pick
+    shell=$(wait_window Error) || qs_fail "Properties ($pick) did not reach the shell"
+    xdotool windowfocus --sync "$shell" key Return 2>/dev/null
+    sleep 0.5
+done
+[ "$(qs_probe tree)" = "$tree" ] || qs_fail "the tree changed"
+
+# Save As writes the copy; then a 0-byte file is refused after the dialog, its target kept.
+copy=$QS_SCRATCH/copy.bin
+qs_pick bootmgr 3
+save_to "$copy" "$QS_SCRATCH/save-as.png"
+sleep 1
+cmp "$volume/bootmgr" "$copy" || qs_fail "the copy differs from bootmgr"
+qs_pick BOOTNXT 3
+save_to "$copy"
+sleep 1
+xdotool key Return # "Yes" in the dialog's question: replace the existing file
+expect_box "Selected file is empty"
+cmp "$volume/bootmgr" "$copy" || qs_fail "the refused copy touched the existing target"
+[ "$(ls "$QS_SCRATCH" | grep -c '\.tmp$')" = 0 ] || qs_fail "a temporary file was left behind"
+[ -z "$(qs_probe boxes)" ] || qs_fail "an unexpected box is open"
+xdotool windowfocus --sync "$QS_WINDOW" key Escape 2>/dev/null
+qs_wait_exit
+[ "$QS_RC" = 2 ] || qs_fail "Esc ended the program with $QS_RC"
+
+# No volume, so nothing is selected: the file menu, and its commands on the empty path.
+qs_start "$QS_PROGRAM"
+qs_wait_main
+expect_box "The hidden system drive was not found"
+eval "$(xdotool getwindowgeometry --shell "$QS_WINDOW")" # X, Y: the window's corner
+qs_pick_empty() {
+    xdotool mousemove $((X + 150)) $((Y + 150)) sleep 0.2 click 3
+    sleep 0.7
+    xdotool key $(printf 'Down %.0s' $(seq "$1")) Return
+}
+qs_pick_empty 2
+expect_clipboard ""
+qs_pick_empty 3
+save_to "$QS_SCRATCH/nothing.bin"
+expect_box "Can't open selected file"
+[ ! -e "$QS_SCRATCH/nothing.bin" ] || qs_fail "a target was made for the empty path"
+xdotool windowfocus --sync "$QS_WINDOW" key Escape 2>/dev/null
+qs_wait_exit
+[ "$QS_RC" = 2 ] || qs_fail "Esc ended the product with $QS_RC"
+echo PASS
