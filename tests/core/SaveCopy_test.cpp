@@ -7,7 +7,8 @@
 #include <iterator>
 #include <set>
 #include <string>
-#include <vector>
+
+#include <unistd.h>
 
 #include "platform/Text.h"
 
@@ -72,22 +73,17 @@ private:
     int m_writes = 0;
 };
 
+// A scratch folder per test, and the few file reads and writes the cases need.
 class SaveCopyTest : public testing::Test {
 protected:
-    void SetUp() override {
-        m_folder = fs::temp_directory_path() /
-                   ("qs-save-copy-" +
-                    std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-    }
+    void SetUp() override { fs::create_directories(m_folder); }
     void TearDown() override { fs::remove_all(m_folder); }
 
     std::u16string Path(const char* name) const { return Utf8ToUtf16((m_folder / name).string()); }
-    void Write(const char* name, const std::vector<char>& bytes) const {
-        std::ofstream(m_folder / name, std::ios::binary).write(bytes.data(), bytes.size());
+    void Write(const char* name, const std::string& bytes) const {
+        std::ofstream(m_folder / name, std::ios::binary) << bytes;
     }
-    std::vector<char> Read(const char* name) const {
+    std::string Read(const char* name) const {
         std::ifstream in(m_folder / name, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
@@ -97,15 +93,15 @@ protected:
             names.insert(entry.path().filename().string());
         return names;
     }
-    static std::vector<char> Pattern(std::size_t size) {
-        std::vector<char> bytes(size);
+    static std::string Pattern(std::size_t size) {
+        std::string bytes(size, '\0');
         for (std::size_t i = 0; i < size; ++i)
             bytes[i] = static_cast<char>(i * 131 + (i >> 11));
         return bytes;
     }
 
-    fs::path m_folder;
-    const std::vector<char> m_old = {'o', 'l', 'd'};
+    const fs::path m_folder =
+        fs::temp_directory_path() / ("qs-save-copy-" + std::to_string(getpid()));
     const std::set<std::string> m_both = {"source", "target"};
 };
 
@@ -113,7 +109,7 @@ TEST_F(SaveCopyTest, CopiesByteForByteOverAnExistingTargetAtSizesAroundTheChunk)
     for (const std::size_t size : {std::size_t{1}, std::size_t{kChunk} - 1, std::size_t{kChunk},
                                    std::size_t{kChunk} + 1, 3 * std::size_t{kChunk} + 7}) {
         Write("source", Pattern(size));
-        Write("target", m_old);
+        Write("target", "old");
         const auto files = MakeCopyFiles();
         EXPECT_EQ(SaveCopy(*files, Path("source"), Path("target")), SaveCopyOutcome::Copied)
             << size;
@@ -140,7 +136,7 @@ TEST_F(SaveCopyTest, AFailureKeepsTheTargetAsItWasAndLeavesNoTemporary) {
     for (const auto& row : rows) {
         for (const bool existing : {true, false}) {
             if (existing)
-                Write("target", m_old);
+                Write("target", "old");
             else
                 fs::remove(m_folder / "target");
             FaultyFiles files(row.fault);
@@ -149,7 +145,7 @@ TEST_F(SaveCopyTest, AFailureKeepsTheTargetAsItWasAndLeavesNoTemporary) {
             EXPECT_EQ(outcome, row.outcome) << r;
             EXPECT_EQ(std::u16string(GetSaveCopyMessage(outcome)), row.message) << r;
             if (existing) {
-                EXPECT_EQ(Read("target"), m_old) << r;
+                EXPECT_EQ(Read("target"), "old") << r;
                 EXPECT_EQ(Names(), m_both) << r;
             } else {
                 EXPECT_EQ(Names(), std::set<std::string>{"source"}) << r;
@@ -159,15 +155,15 @@ TEST_F(SaveCopyTest, AFailureKeepsTheTargetAsItWasAndLeavesNoTemporary) {
 }
 
 TEST_F(SaveCopyTest, AnEmptyOrMissingSourceIsRefusedBeforeTheTargetIsTouched) {
-    Write("source", {});
-    Write("target", m_old);
+    Write("source", "");
+    Write("target", "old");
     FaultyFiles empty(Fault::None);
     EXPECT_EQ(SaveCopy(empty, Path("source"), Path("target")), SaveCopyOutcome::SourceEmpty);
     FaultyFiles missing(Fault::None);
     EXPECT_EQ(SaveCopy(missing, Path("missing"), Path("target")),
               SaveCopyOutcome::SourceOpenFailed);
     EXPECT_EQ(empty.m_targetCalls + missing.m_targetCalls, 0);
-    EXPECT_EQ(Read("target"), m_old);
+    EXPECT_EQ(Read("target"), "old");
     EXPECT_EQ(std::u16string(GetSaveCopyMessage(SaveCopyOutcome::SourceEmpty)),
               u"Selected file is empty");
     EXPECT_EQ(GetSaveCopyMessage(SaveCopyOutcome::Copied), nullptr);

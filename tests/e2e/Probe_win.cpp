@@ -9,7 +9,6 @@
 //   qs_probe expander            screen point of the root item's expand button: "x y"
 //   qs_probe closer              screen point of the main window's close box: "x y"
 //   qs_probe item <text>         screen point of the middle of the shown item's text: "x y"
-//   qs_probe clipboard           the clipboard's text: "clipboard <length> <text>"
 // Exit code 0 on success, 1 when the window or the item asked for is not there.
 #include <windows.h>
 // after <windows.h>, which it needs
@@ -242,19 +241,6 @@ int PrintItemPoint(HWND tree, const std::wstring& text) {
     return 1;
 }
 
-int PrintClipboard() {
-    if (!OpenClipboard(nullptr))
-        return 1;
-    const HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    const auto* text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
-    if (text) {
-        std::printf("clipboard %d %s\n", static_cast<int>(wcslen(text)), Utf8(text).c_str());
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text ? 0 : 1;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -269,8 +255,6 @@ int wmain(int argc, wchar_t** argv) {
         }
         return 0;
     }
-    if (command == L"clipboard")
-        return PrintClipboard();
     if (command == L"dismiss" && argc > 2) {
         HWND box = reinterpret_cast<HWND>(static_cast<UINT_PTR>(wcstoull(argv[2], nullptr, 16)));
         return IsWindow(box) && PostMessageW(box, WM_COMMAND, IDOK, 0) ? 0 : 1;

@@ -17,11 +17,12 @@ qs_pick() {
     xdotool key $(printf 'Down %.0s' $(seq "$2")) Return
 }
 
+# Wine hands its clipboard to X, where xclip reads it.
 expect_clipboard() {
     local got
     sleep 0.5
-    got=$(qs_probe clipboard)
-    [ "$got" = "clipboard ${#1} $1" ] || qs_fail "clipboard: expected '$1', got '$got'"
+    got=$(timeout 5 xclip -o -selection clipboard)
+    [ "$got" = "$1" ] || qs_fail "clipboard: expected '$1', got '$got'"
 }
 
 # Waits for a window with this exact title, visible to X; prints it.
