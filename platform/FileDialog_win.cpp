@@ -12,6 +12,9 @@ namespace {
 DWORD StructureSize() {
     OSVERSIONINFOW version = {};
     version.dwOSVersionInfoSize = sizeof version;
+#ifdef _MSC_VER
+#pragma warning(suppress : 4996)  // deprecated, but what tells the layouts apart
+#endif
     if (!::GetVersionExW(&version) || version.dwMajorVersion < 4 ||
         (version.dwMajorVersion == 4 && version.dwMinorVersion < 90))
         return OPENFILENAME_SIZE_VERSION_400W;
