@@ -66,6 +66,7 @@ LRESULT CFileTreeCtrl::OnRButtonDown(WPARAM keys, LPARAM point) {
     item.hItem =
         reinterpret_cast<HTREEITEM>(::SendMessageW(m_hWnd, TVM_GETNEXTITEM, TVGN_CARET, 0));
     const bool isFolder =
+        item.hItem != nullptr &&
         ::SendMessageW(m_hWnd, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != FALSE &&
         item.lParam > 0;
 
