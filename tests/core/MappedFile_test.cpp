@@ -1,23 +1,21 @@
+// Built into both suites: the POSIX half maps page by page, the Win32 half at 64 KiB.
 #include "preview/MappedFile.h"
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/FileMapping.h"
-#include "platform/Text.h"
 #include "preview/LineFormat.h"
 
 namespace qs {
 namespace {
 
+namespace fs = std::filesystem;
 constexpr std::uint64_t k4GiB = std::uint64_t{1} << 32;
 const std::uint32_t kGranularity = mapping::GetGranularity();
 
@@ -36,29 +34,29 @@ bool AllReleased(const mapping::Counters& start) {
 
 class MappedFileTest : public ::testing::Test {
 protected:
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
+    void SetUp() override { fs::create_directories(m_dir); }
+    void TearDown() override { fs::remove_all(m_dir); }
 
     // Pattern bytes; a sparse file has only its size set plus 0xAB as its byte at `marker`.
     std::u16string MakeFile(const std::string& name, std::uint64_t size, bool sparse = false,
                             std::uint64_t marker = 0) {
-        std::filesystem::create_directories(m_dir);
-        const std::string path = m_dir + "/" + name;
-        const int fd = open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
-        std::vector<std::uint8_t> bytes(sparse ? 1 : size, 0xAB);
-        for (std::uint64_t i = 0; !sparse && i < size; ++i)
-            bytes[i] = PatternByte(i);
-        EXPECT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
-        EXPECT_EQ(pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(marker)),
-                  static_cast<ssize_t>(bytes.size()));
-        close(fd);
-        return Utf8ToUtf16(path);
+        const fs::path path = m_dir / name;
+        std::ofstream(path, std::ios::binary).close();
+        fs::resize_file(path, size);
+        std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+        out.seekp(static_cast<std::streamoff>(marker));
+        for (std::uint64_t i = marker; i < (sparse ? marker + 1 : size); ++i)
+            out.put(static_cast<char>(sparse ? 0xAB : PatternByte(i)));
+        return path.u16string();
     }
 
-    std::string m_dir = "/tmp/qs-mapped-" + std::to_string(getpid());
+    const fs::path m_dir =
+        fs::temp_directory_path() /
+        ("qs-mapped-" +
+         std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
 };
 
 TEST_F(MappedFileTest, ViewsStartOnTheGranularityAndNeverPassTheEnd) {
-    ASSERT_EQ(kGranularity, static_cast<std::uint32_t>(sysconf(_SC_PAGESIZE)));
     const std::uint32_t g = kGranularity;
     const struct {
         std::uint32_t offset;
@@ -116,7 +114,7 @@ TEST_F(MappedFileTest, FailedOpenLeavesNothingOpenAndEmptyFilesHaveNoMapping) {
     const std::u16string good = MakeFile("good.bin", 100);
     const mapping::Counters start = mapping::GetCounters();
     CMappedFile file;
-    for (const std::u16string& bad : {good + u".missing", Utf8ToUtf16(m_dir), std::u16string()}) {
+    for (const std::u16string& bad : {good + u".missing", m_dir.u16string(), std::u16string()}) {
         ASSERT_TRUE(file.Open(good));
         ASSERT_NE(file.GetBytes(0, 10), nullptr);
         EXPECT_FALSE(file.Open(bad));
