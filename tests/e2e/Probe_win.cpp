@@ -7,7 +7,6 @@
 //   qs_probe dismiss <hwnd>      presses OK in a message box
 //   qs_probe tree                "count N", then the shown items in display order:
 //                                "item <depth> <item data> <expanded> <children> <text>"
-//   qs_probe expander            screen point of the root item's expand button: "x y"
 // Exit code 0 on success, 1 when the window or the item asked for is not there.
 #include <windows.h>
 // after <windows.h>, which it needs
@@ -117,34 +116,6 @@ void PrintItems(HWND tree, Remote& remote, HTREEITEM first, int depth) {
     }
 }
 
-bool OnButton(Remote& remote, int x, int y) {
-    TVHITTESTINFO hit{};
-    hit.pt = {x, y};
-    remote.Send(TVM_HITTEST, 0, hit);
-    return (hit.flags & TVHT_ONITEMBUTTON) != 0;
-}
-
-// The middle of the root's expand button, found by hit-testing along the root's row.
-int PrintExpander(HWND tree, Remote& remote) {
-    union {
-        HTREEITEM item;  // TVM_GETITEMRECT takes the item in the rectangle's place
-        RECT row;
-    } u{};
-    u.item = Next(tree, nullptr, TVGN_ROOT);
-    if (!u.item || !remote.Send(TVM_GETITEMRECT, FALSE, u))
-        return 1;
-    const int y = (u.row.top + u.row.bottom) / 2;
-    int x = u.row.left, end = 0;
-    while (x < u.row.right && !OnButton(remote, x, y))
-        ++x;
-    for (end = x; end < u.row.right && OnButton(remote, end + 1, y);)
-        ++end;
-    POINT p{(x + end) / 2, y};
-    ClientToScreen(tree, &p);
-    std::printf("%ld %ld\n", p.x, p.y);
-    return x < u.row.right ? 0 : 1;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -177,7 +148,5 @@ int wmain(int argc, wchar_t** argv) {
         PrintItems(tree, remote, Next(tree, nullptr, TVGN_ROOT), 0);
         return 0;
     }
-    if (command == L"expander")
-        return PrintExpander(tree, remote);
     return 2;
 }

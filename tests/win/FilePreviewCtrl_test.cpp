@@ -59,9 +59,9 @@ protected:
                                      WS_CHILD | WS_VISIBLE | SS_LEFT, 10, 10, 300, 300, m_parent,
                                      reinterpret_cast<HMENU>(kPreviewId), nullptr, nullptr);
         ASSERT_TRUE(m_preview.SubclassWindow(m_static));
-        for (int count : {0, -1, kMaxBytesPerLine + 1})
-            EXPECT_FALSE(m_preview.SetBytesPerLine(count)) << count;
         ASSERT_TRUE(m_preview.SetBytesPerLine(10));
+        for (int count : {0, -1, kMaxBytesPerLine + 1})
+            EXPECT_FALSE(m_preview.SetBytesPerLine(count)) << count;  // and 10 stays
     }
 
     void TearDown() override {
@@ -141,7 +141,7 @@ protected:
     std::vector<std::wstring> m_files;
 };
 
-TEST_F(FilePreviewCtrlTest, BarsFollowTheFileAndTheClientAndOnlyChangesRepaint) {
+TEST_F(FilePreviewCtrlTest, BarsFollowTheFileOnlyChangesRepaintAndDestroyingReleases) {
     ASSERT_TRUE(Show(L"big.bin", 2000));
     EXPECT_EQ(m_preview.GetLayout().m_charWidth, 7);
     EXPECT_EQ(m_preview.GetLayout().m_charHeight, 14);
@@ -182,6 +182,19 @@ TEST_F(FilePreviewCtrlTest, BarsFollowTheFileAndTheClientAndOnlyChangesRepaint) 
     EXPECT_FALSE(Bars() || (::GetWindowLongW(m_static, GWL_STYLE) & WS_HSCROLL));
     EXPECT_EQ(Bar(SB_VERT).nMax, 2);
     EXPECT_EQ(m_preview.GetLayout().m_leftColumn, -1);
+
+    // The right button notifies the parent; destroying the window closes the file.
+    ::SendMessageW(m_static, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    ASSERT_EQ(g_notifications.size(), 1u);
+    EXPECT_EQ(g_notifications[0].hwndFrom, m_static);
+    EXPECT_EQ(g_notifications[0].idFrom, static_cast<UINT_PTR>(kPreviewId));
+    EXPECT_EQ(g_notifications[0].code, static_cast<UINT>(NM_RCLICK));
+    ASSERT_TRUE(Show(L"held.bin", 500));
+    EXPECT_FALSE(::DeleteFileW(m_files.back().c_str()));
+    ::DestroyWindow(m_parent);
+    m_parent = nullptr;
+    EXPECT_EQ(m_preview.m_hWnd, nullptr);
+    EXPECT_TRUE(::DeleteFileW(m_files.back().c_str()));
 }
 
 // Real mouse input: the press on the bar must reach the default procedure (a static's own would
@@ -268,22 +281,6 @@ TEST_F(FilePreviewCtrlTest, PaintsTheLinesOrTheCentredEmptyTextInTheFont) {
     }
     m_preview.SetEmptyText(u"Nothing here");
     EXPECT_TRUE(Capture() == Expected(text(L"Nothing here")));
-}
-
-// The right button notifies the parent; destroying the window closes the file and the static
-// gets its own procedure back.
-TEST_F(FilePreviewCtrlTest, RightClickNotifiesAndDestroyingReleasesTheFile) {
-    ::SendMessageW(m_static, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
-    ASSERT_EQ(g_notifications.size(), 1u);
-    EXPECT_EQ(g_notifications[0].hwndFrom, m_static);
-    EXPECT_EQ(g_notifications[0].idFrom, static_cast<UINT_PTR>(kPreviewId));
-    EXPECT_EQ(g_notifications[0].code, static_cast<UINT>(NM_RCLICK));
-    ASSERT_TRUE(Show(L"held.bin", 500));
-    EXPECT_FALSE(::DeleteFileW(m_files.back().c_str()));
-    ::DestroyWindow(m_parent);
-    m_parent = nullptr;
-    EXPECT_EQ(m_preview.m_hWnd, nullptr);
-    EXPECT_TRUE(::DeleteFileW(m_files.back().c_str()));
 }
 
 // How many more GDI objects this process may make: a leak of any kind lowers it. (GetGuiResources

@@ -230,47 +230,34 @@ TEST_F(FileTreeCtrlTest, PopulatingListsFoldersFirstWithTheirIndicatorsIconsAndP
     EXPECT_EQ(0, ::SendMessageW(m_tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
 }
 
-// The warning box that the tree shows when nothing qualifies, as a timer finds it.
-struct SeenBox {
-    std::set<HWND> boxes;
-    std::wstring text;
-    HWND owner = nullptr;
-    bool warningIcon = false;
-} g_seen;
-
-void CALLBACK DismissWarning(HWND, UINT, UINT_PTR, DWORD) {
+// The warning box that the tree shows when nothing qualifies, checked and closed from a timer.
+std::set<HWND> g_boxes;
+void CALLBACK CheckAndCloseWarning(HWND, UINT, UINT_PTR, DWORD) {
     const HWND box = ::FindWindowW(L"#32770", L"Quarrystone");
-    if (box == nullptr || !g_seen.boxes.insert(box).second)
+    if (box == nullptr || !g_boxes.insert(box).second)
         return;
     wchar_t text[200] = {};
     ::GetDlgItemTextW(box, 0xFFFF, text, 200);
-    g_seen.text = text;
-    g_seen.owner = ::GetWindow(box, GW_OWNER);
+    EXPECT_STREQ(L"The hidden system drive was not found", text);
+    EXPECT_EQ(::FindWindowW(L"QsTreeParent", nullptr), ::GetWindow(box, GW_OWNER));
     // The icon static is control 0x14 on Windows and 0x440 on Wine.
-    for (int id : {0x14, 0x440})
-        g_seen.warningIcon |= ::SendDlgItemMessageW(box, id, STM_GETICON, 0, 0) ==
-                              reinterpret_cast<LRESULT>(::LoadIconW(nullptr, IDI_WARNING));
+    const LRESULT warning = reinterpret_cast<LRESULT>(::LoadIconW(nullptr, IDI_WARNING));
+    EXPECT_TRUE(::SendDlgItemMessageW(box, 0x14, STM_GETICON, 0, 0) == warning ||
+                ::SendDlgItemMessageW(box, 0x440, STM_GETICON, 0, 0) == warning);
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
 TEST_F(FileTreeCtrlTest, NotFoundShowsOneWarningAndLeavesAnEmptyTree) {
     m_ctrl = std::make_unique<CFileTreeCtrl>(StagedVolumeQueries::FromText(""));
     m_ctrl->m_hWnd = m_tree;
-    TVINSERTSTRUCTW insert = {};
-    insert.hParent = TVI_ROOT;
-    insert.item.mask = TVIF_TEXT;
-    insert.item.pszText = const_cast<wchar_t*>(L"left over");
-    ::SendMessageW(m_tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert));
+    m_ctrl->InsertFileItem(u"", u"left over", false, TVI_ROOT);
     g_redraws.clear();
     const HCURSOR cross = ::LoadCursorW(nullptr, IDC_CROSS);
     ::SetCursor(cross);
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, DismissWarning);
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, CheckAndCloseWarning);
     m_ctrl->LocateHiddenVolume();
     ::KillTimer(nullptr, timer);
-    EXPECT_EQ(1u, g_seen.boxes.size());
-    EXPECT_EQ(L"The hidden system drive was not found", g_seen.text);
-    EXPECT_EQ(m_parent, g_seen.owner);
-    EXPECT_TRUE(g_seen.warningIcon);
+    EXPECT_EQ(1u, g_boxes.size());
     EXPECT_EQ(Dump(), "");
     EXPECT_EQ((std::vector<WPARAM>{FALSE, TRUE}), g_redraws);
     EXPECT_EQ(cross, ::GetCursor());

@@ -89,90 +89,60 @@ protected:
     HWND m_tree = nullptr;
 };
 
-TEST_F(MainDlgTest, InitialisationCentresSetsIconsAttachesTreeAndAddsAbout) {
-    CMessageLoop loop;
-    g_module.AddMessageLoop(&loop);
-    CMainDlg dlg(Volumes());
-    const HWND hWnd = dlg.Create(nullptr, 0);
-    ASSERT_NE(hWnd, nullptr);
-    EXPECT_FALSE(::IsWindowVisible(hWnd));
-
-    RECT window = {};
-    ::GetWindowRect(hWnd, &window);
-    MONITORINFO info = {};
-    info.cbSize = sizeof info;
-    ::GetMonitorInfoW(::MonitorFromWindow(hWnd, MONITOR_DEFAULTTONEAREST), &info);
-    const ScreenRect work = {info.rcWork.left, info.rcWork.top, info.rcWork.right,
-                             info.rcWork.bottom};
-    const ScreenPoint expected =
-        CentrePosition({window.left, window.top, window.right, window.bottom}, work, work);
-    EXPECT_EQ(window.left, expected.x);
-    EXPECT_EQ(window.top, expected.y);
-    EXPECT_NE(::SendMessageW(hWnd, WM_GETICON, ICON_BIG, 0), 0);
-    EXPECT_NE(::SendMessageW(hWnd, WM_GETICON, ICON_SMALL, 0), 0);
-
-    const HMENU menu = ::GetSystemMenu(hWnd, FALSE);
-    const int count = ::GetMenuItemCount(menu);
-    ASSERT_GE(count, 2);
-    EXPECT_EQ(::GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
-    wchar_t text[64] = {};
-    ::GetMenuStringW(menu, count - 1, text, 64, MF_BYPOSITION);
-    EXPECT_STREQ(text, L"About Quarrystone...");
-    EXPECT_TRUE(::GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR);
-
-    EXPECT_EQ(dlg.GetTree().m_hWnd, ::GetDlgItem(hWnd, IDC_FILE_TREE));
-    MSG msg;
-    EXPECT_TRUE(::PeekMessageW(&msg, dlg.GetTree().m_hWnd, WM_POPULATE_TREE, WM_POPULATE_TREE,
-                               PM_NOREMOVE));
-    EXPECT_EQ(::SendMessageW(dlg.GetTree().m_hWnd, TVM_GETCOUNT, 0, 0), 0);
-
-    // The About command, with or without the system's low bits, opens nothing for now; other
-    // system commands are left to the system.
-    ::SendMessageW(hWnd, WM_SYSCOMMAND, 0xE140, 0);
-    ::SendMessageW(hWnd, WM_SYSCOMMAND, 0xE14F, 0);
-    EXPECT_TRUE(::IsWindow(hWnd));
-    EXPECT_EQ(::SendMessageW(hWnd, WM_VIEW_FILE, 0, reinterpret_cast<LPARAM>(L"x")), 1);
-    ::ShowWindow(hWnd, SW_SHOW);
-    ::SendMessageW(hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_TRUE(::IsIconic(hWnd));
-    ::ShowWindow(hWnd, SW_RESTORE);
-
-    ::PostMessageW(::GetDlgItem(hWnd, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_EQ(loop.Run(), 2);
-    EXPECT_FALSE(::IsWindow(hWnd));
-    EXPECT_EQ(dlg.m_hWnd, nullptr);
-    MSG key = {nullptr, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
-    EXPECT_FALSE(dlg.PreTranslateMessage(&key));
-    g_module.RemoveMessageLoop();
-}
-
-// Commands 1 and 2 end the loop with their id, by id alone, never reflected to the sender; so
-// does closing the window. (The keys that send them are pressed end to end.)
-TEST_F(MainDlgTest, CloseCommandsEndTheLoopWithTheirId) {
+// Created hidden, centred on the work area, with its icons, the tree attached and its start
+// posted, and About at the end of the system menu. Commands 1 and 2 end the loop with their id,
+// by id alone, never reflected to the sender; so does closing the window. (The keys that send
+// them are pressed end to end.)
+TEST_F(MainDlgTest, InitialisationAndTheCommandsThatClose) {
     const struct {
         UINT message;
         WPARAM wParam;
         bool fromTree;
         int exitCode;
     } cases[] = {
+        {WM_CLOSE, 0, false, 2},
         {WM_COMMAND, IDOK, false, 1},
         {WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), true, 1},
         {WM_COMMAND, IDCANCEL, false, 2},
-        {WM_CLOSE, 0, false, 2},
     };
     for (const auto& c : cases) {
         CMessageLoop loop;
         g_module.AddMessageLoop(&loop);
-        {
-            CMainDlg dlg(Volumes());
-            const HWND hWnd = Create(dlg);
-            ::PostMessageW(hWnd, c.message, c.wParam,
-                           c.fromTree ? reinterpret_cast<LPARAM>(m_tree) : 0);
-            EXPECT_EQ(loop.Run(), c.exitCode) << c.message << " " << c.wParam;
-            EXPECT_FALSE(::IsWindow(hWnd));
-            for (const Reflected& r : g_reflected)
-                EXPECT_NE(r.message, 0x2000u + WM_COMMAND);
-        }
+        CMainDlg dlg(Volumes());
+        const HWND hWnd = Create(dlg);
+        EXPECT_FALSE(::IsWindowVisible(hWnd));
+        RECT window = {};
+        ::GetWindowRect(hWnd, &window);
+        MONITORINFO info = {sizeof info, {}, {}, 0};
+        ::GetMonitorInfoW(::MonitorFromWindow(hWnd, MONITOR_DEFAULTTONEAREST), &info);
+        const ScreenRect work = {info.rcWork.left, info.rcWork.top, info.rcWork.right,
+                                 info.rcWork.bottom};
+        const ScreenPoint centred =
+            CentrePosition({window.left, window.top, window.right, window.bottom}, work, work);
+        EXPECT_TRUE(window.left == centred.x && window.top == centred.y);
+        EXPECT_NE(::SendMessageW(hWnd, WM_GETICON, ICON_BIG, 0), 0);
+        EXPECT_NE(::SendMessageW(hWnd, WM_GETICON, ICON_SMALL, 0), 0);
+        const HMENU menu = ::GetSystemMenu(hWnd, FALSE);
+        const int count = ::GetMenuItemCount(menu);
+        wchar_t text[64] = {};
+        ::GetMenuStringW(menu, count - 1, text, 64, MF_BYPOSITION);
+        EXPECT_STREQ(text, L"About Quarrystone...");
+        EXPECT_EQ(::GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
+        EXPECT_TRUE(::GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR);
+        EXPECT_EQ(dlg.GetTree().m_hWnd, m_tree);
+        MSG msg;
+        EXPECT_TRUE(::PeekMessageW(&msg, m_tree, WM_POPULATE_TREE, WM_POPULATE_TREE, PM_NOREMOVE));
+
+        ::ShowWindow(hWnd, SW_SHOW);
+        ::PostMessageW(hWnd, c.message, c.wParam,
+                       c.fromTree ? reinterpret_cast<LPARAM>(m_tree) : 0);
+        EXPECT_EQ(loop.Run(), c.exitCode) << c.message << " " << c.wParam;
+        EXPECT_FALSE(::IsWindow(hWnd));
+        EXPECT_EQ(dlg.m_hWnd, nullptr);
+        for (const Reflected& r : g_reflected)
+            EXPECT_NE(r.message, 0x2000u + WM_COMMAND);
+        MSG key = {nullptr, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+        EXPECT_FALSE(dlg.PreTranslateMessage(&key));  // its window is gone
         g_module.RemoveMessageLoop();
     }
 }
