@@ -26,8 +26,8 @@ LRESULT CALLBACK RecordingProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPara
     return uMsg == WM_PAINT ? 0 : ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
-// Idle handler 'a' runs a script, one step a call; 'b' only records. As a filter, 'a' consumes
-// kConsumed and notes when the timer comes.
+// Idle handler 'a' runs a script, one step a call; 'b' only records. As filters, both record
+// kConsumed (as 'A' and 'B') and 'a' consumes it; they note when the timer comes.
 struct Script : CIdleHandler, CMessageFilter {
     Script(HWND window, char name, std::string* log) : hWnd(window), name(name), log(log) {}
     bool OnIdle() override {
@@ -56,7 +56,9 @@ struct Script : CIdleHandler, CMessageFilter {
             ::KillTimer(hWnd, kTimerId);
             callsAtTimer = calls;
         }
-        return message->message == kConsumed;
+        if (message->message == kConsumed)
+            *log += static_cast<char>(name - 'a' + 'A');
+        return name == 'a' && message->message == kConsumed;
     }
     HWND hWnd;
     char name;
@@ -80,14 +82,15 @@ TEST(MessageLoopTest, IdleRunsAgainOnlyAfterACountingMessageAndFiltersConsume) {
     loop.AddIdleHandler(nullptr);
     loop.AddIdleHandler(&b);
     loop.AddMessageFilter(&a);
+    loop.AddMessageFilter(&b);
     EXPECT_EQ(loop.Run(), 7);
     // The four were dispatched, yet idling stayed off until the timer came; the timer and each
     // private message brought one more idle pass, the handlers first to last; the consumed
-    // message was not dispatched.
+    // message was offered to the last filter added first and not dispatched.
     EXPECT_EQ(g_dispatched,
               (std::vector<UINT>{WM_MOUSEMOVE, WM_NCMOUSEMOVE, WM_PAINT, 0x118, kPrivate}));
     EXPECT_EQ(a.callsAtTimer, 1);
-    EXPECT_EQ(log, "abababab");
+    EXPECT_EQ(log, "ababBAabab");
     ::DestroyWindow(hWnd);
 }
 
