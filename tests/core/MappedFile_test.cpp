@@ -3,11 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <thread>
 
 #include "platform/FileMapping.h"
 #include "preview/LineFormat.h"

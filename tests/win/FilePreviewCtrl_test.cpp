@@ -3,8 +3,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
 #include <vector>
 
 #include "platform/GdiHandles.h"

@@ -2,7 +2,6 @@
 
 #include <objbase.h>
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>

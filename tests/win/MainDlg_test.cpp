@@ -2,18 +2,14 @@
 
 #include <objbase.h>
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "app/MainDlg.h"
 #include "app/RunDialog.h"
 #include "platform/AppModule.h"
 #include "platform/Centre.h"
-#include "platform/MessageLoop.h"
 #include "platform/StagedVolumeQueries.h"
 #include "platform/Text.h"
 #include "res/resource.h"
