@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "platform/GdiHandles.h"
@@ -64,7 +66,7 @@ protected:
 
     void TearDown() override {
         ::DestroyWindow(m_parent);
-        for (const std::wstring& path : m_files)
+        for (const auto& path : m_files)
             ::DeleteFileW(path.c_str());
     }
 
@@ -72,16 +74,9 @@ protected:
     bool Show(const std::wstring& name, size_t size, std::string content = {}) {
         for (size_t i = content.size(); i < size; ++i)
             content += static_cast<char>('A' + i % 26);
-        wchar_t folder[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, folder);
-        const std::wstring path = folder + (L"qs-preview-" + name);
-        const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        ::WriteFile(file, content.data(), static_cast<DWORD>(size), &written, nullptr);
-        ::CloseHandle(file);
-        m_files.push_back(path);
-        return m_preview.SetFile(path.c_str());
+        m_files.push_back(std::filesystem::temp_directory_path() / (L"qs-preview-" + name));
+        std::ofstream(m_files.back(), std::ios::binary) << content;
+        return m_preview.SetFile(m_files.back().c_str());
     }
     void Resize(int width, int height) {
         ::SetWindowPos(m_static, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
@@ -136,7 +131,7 @@ protected:
 
     HWND m_parent = nullptr, m_static = nullptr;
     CFilePreviewCtrl m_preview;
-    std::vector<std::wstring> m_files;
+    std::vector<std::filesystem::path> m_files;
 };
 
 TEST_F(FilePreviewCtrlTest, BarsFollowTheFileOnlyChangesRepaintAndDestroyingReleases) {
