@@ -15,21 +15,17 @@ TEST(IconIndexTest, Cases) {
         bool isFolder;
         int index;
     } rows[] = {
+        // Substrings anywhere in the path, the earlier rule first.
         {V + u"$Recycle.Bin", true, ICON_RECYCLE_FOLDER},
-        {V + u"$Recycle.Bin\\S-1-5-18", true, ICON_RECYCLE_FOLDER},
         {V + u"$Recycle.Bin\\S-1-5-18\\desktop.ini", false, ICON_OTHER_FILE},
         {V + u"$RECYCLE.BIN\\x.dll", false, ICON_DLL},
         {V + u"System Volume Information", true, ICON_FOLDER},
-        {V + u"bootmgr", false, ICON_EXE},
         {V + u"Boot\\BOOTMGR.EFI", false, ICON_EXE},
         {V + u"Boot\\memtest.exe", false, ICON_EXE},
         {V + u"Boot\\en-US\\bootmgr.exe.mui", false, ICON_MUI},
-        {V + u"Boot\\BCD", false, ICON_OTHER_FILE},
         {V + u"Boot\\BCD.LOG1", false, ICON_LOG},
         {V + u"Boot\\Fonts\\wgl4_boot.ttf", false, ICON_TTF},
-        {V + u"desktop.ini", false, ICON_OTHER_FILE},
         {V + u"README", false, ICON_OTHER_FILE},
-        // Substrings anywhere in the path, not endings.
         {V + u"x.log\\readme", false, ICON_LOG},
         {V + u"a.datx", false, ICON_DAT},
         {V + u"x.dll.ttf", false, ICON_DLL},

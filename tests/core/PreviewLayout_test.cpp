@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -27,41 +26,48 @@ void ExpectBar(const ScrollBarSetting& bar, int min, int max, unsigned page, int
     EXPECT_EQ(bar.pos, pos);
 }
 
-// 100 lines of 51 columns on a page of 20 rows and 20 columns: the last page starts at line 80
-// and at column 31.
+// Layouts of lines of 51 columns. A: 100 lines on a page of 20 rows and 20 columns, the last page
+// starting at line 80 and column 31. N: narrower and lower than one cell. S: 3 lines, 2 rows.
+// T: 200000 lines. G: 2^40 lines, more than a scroll bar can count.
 TEST(PreviewLayoutTest, EveryScrollRequestThenTheClamps) {
-    constexpr bool V = true;
-    constexpr bool H = false;
+    enum { A, N, S, T, G };
+    const PreviewLayout layouts[] = {Laid(100, 51, 20 * kCellWidth, 20 * kCellHeight),
+                                     Laid(100, 51, kCellWidth - 1, kCellHeight - 1),
+                                     Laid(3, 51, 40 * kCellWidth, 2 * kCellHeight),
+                                     Laid(200000, 51, 1000, 20 * kCellHeight),
+                                     Laid(std::uint64_t{1} << 40, 51, 1000, 20 * kCellHeight)};
+    // Scroll requests by short name; rows: layout, axis, start, request, track, expected, changed.
+    enum { LU = kScrollLineUp, LD, PU, PD, TP, TT, TOP, BOT, END };
+    constexpr bool V = true, H = false;
+    constexpr std::int32_t M = std::numeric_limits<std::int32_t>::max() - 19;
     const struct {
+        int layout;
         bool vertical;
         std::int32_t start;
         int request;
-        std::int32_t track;
-        std::int32_t expected;
+        std::int32_t track, expected;
         bool changed;
     } rows[] = {
-        {V, 5, kScrollLineUp, 0, 4, true},         {V, 0, kScrollLineUp, 0, 0, false},
-        {V, 5, kScrollLineDown, 0, 6, true},       {V, 80, kScrollLineDown, 0, 80, false},
-        {V, 30, kScrollPageUp, 0, 10, true},       {V, 3, kScrollPageUp, 0, 0, true},
-        {V, 0, kScrollPageUp, 0, 0, false},        {V, 10, kScrollPageDown, 0, 30, true},
-        {V, 70, kScrollPageDown, 0, 80, true},     {V, 10, kScrollThumbPosition, 42, 42, true},
-        {V, 10, kScrollThumbTrack, 42, 42, true},  {V, 42, kScrollThumbTrack, 42, 42, false},
-        {V, 10, kScrollThumbTrack, 500, 80, true}, {V, 10, kScrollThumbPosition, -3, 0, true},
-        {V, 50, kScrollTop, 0, 0, true},           {V, 0, kScrollTop, 0, 0, false},
-        {V, 0, kScrollBottom, 0, 80, true},        {V, 80, kScrollBottom, 0, 80, false},
-        {V, 50, kScrollEnd, 17, 50, false},        {V, 50, 9, 17, 50, false},
-        {H, 31, kScrollLineDown, 0, 31, false},    {H, 3, kScrollPageUp, 0, 0, true},
-        {H, 25, kScrollPageDown, 0, 31, true},     {H, 0, kScrollThumbTrack, 100, 31, true},
-        {H, 10, kScrollThumbTrack, -5, 0, true},   {H, 0, kScrollBottom, 0, 31, true},
-        {H, 31, kScrollBottom, 0, 31, false},      {H, 10, kScrollEnd, 3, 10, false},
+        {A, V, 5, LU, 0, 4, 1},         {A, V, 0, LU, 0, 0, 0},    {A, V, 5, LD, 0, 6, 1},
+        {A, V, 80, LD, 0, 80, 0},       {A, V, 30, PU, 0, 10, 1},  {A, V, 3, PU, 0, 0, 1},
+        {A, V, 0, PU, 0, 0, 0},         {A, V, 10, PD, 0, 30, 1},  {A, V, 70, PD, 0, 80, 1},
+        {A, V, 10, TP, 42, 42, 1},      {A, V, 10, TT, 42, 42, 1}, {A, V, 42, TT, 42, 42, 0},
+        {A, V, 10, TT, 500, 80, 1},     {A, V, 10, TP, -3, 0, 1},  {A, V, 50, TOP, 0, 0, 1},
+        {A, V, 0, TOP, 0, 0, 0},        {A, V, 0, BOT, 0, 80, 1},  {A, V, 80, BOT, 0, 80, 0},
+        {A, V, 50, END, 17, 50, 0},     {A, V, 50, 9, 17, 50, 0},  {A, H, 31, LD, 0, 31, 0},
+        {A, H, 3, PU, 0, 0, 1},         {A, H, 25, PD, 0, 31, 1},  {A, H, 0, TT, 100, 31, 1},
+        {A, H, 10, TT, -5, 0, 1},       {A, H, 0, BOT, 0, 31, 1},  {A, H, 31, BOT, 0, 31, 0},
+        {A, H, 10, END, 3, 10, 0},      {N, H, 5, PD, 0, 5, 0},    {N, H, 5, PU, 0, 5, 0},
+        {N, V, 5, PD, 0, 6, 1},         {S, V, 0, BOT, 0, 1, 1},   {S, V, 1, LD, 0, 1, 0},
+        {T, V, 0, TT, 70000, 70000, 1}, {G, V, 0, BOT, 0, M, 1},   {G, V, M, PD, 0, M, 0},
     };
     for (const auto& row : rows) {
-        PreviewLayout layout = Laid(100, 51, 20 * kCellWidth, 20 * kCellHeight);
+        PreviewLayout layout = layouts[row.layout];
         std::int32_t& position = row.vertical ? layout.m_topLine : layout.m_leftColumn;
         position = row.start;
         const bool changed = row.vertical ? ScrollVertically(layout, row.request, row.track)
                                           : ScrollHorizontally(layout, row.request, row.track);
-        SCOPED_TRACE(std::string(row.vertical ? "V" : "H") + " request " +
+        SCOPED_TRACE(std::to_string(row.layout) + (row.vertical ? " V" : " H") + " request " +
                      std::to_string(row.request) + " from " + std::to_string(row.start));
         EXPECT_EQ(changed, row.changed);
         EXPECT_EQ(position, row.expected);
@@ -74,9 +80,6 @@ TEST(PreviewLayoutTest, SmallAndEmptyFiles) {
     const ScrollBarSettings bars = UpdateScrollBars(layout, 40 * kCellWidth, 2 * kCellHeight);
     ExpectBar(bars.vertical, 0, 2, 2, 0);
     ExpectBar(bars.horizontal, 0, 50, 40, 0);
-    EXPECT_TRUE(ScrollVertically(layout, kScrollBottom, 0));
-    EXPECT_EQ(layout.m_topLine, 1);
-    EXPECT_FALSE(ScrollVertically(layout, kScrollLineDown, 0));
 
     layout = Laid(0, 0, 500, 400);
     const ScrollBarSettings none = UpdateScrollBars(layout, 500, 400);
@@ -107,19 +110,6 @@ TEST(PreviewLayoutTest, WideWindowStartsOneColumnLeftUntilAnyHorizontalRequest) 
         ScrollHorizontally(layout, request, 0);
         EXPECT_EQ(layout.m_leftColumn, 0) << "request " << request;
     }
-}
-
-TEST(PreviewLayoutTest, ClientNarrowerThanOneCell) {
-    PreviewLayout layout = Laid(100, 51, kCellWidth - 1, kCellHeight - 1);
-    EXPECT_EQ(layout.m_pageColumns, 0);
-    EXPECT_EQ(layout.m_pageRows, 0);
-    layout.m_leftColumn = 5;
-    EXPECT_FALSE(ScrollHorizontally(layout, kScrollPageDown, 0));
-    EXPECT_FALSE(ScrollHorizontally(layout, kScrollPageUp, 0));
-    EXPECT_EQ(layout.m_leftColumn, 5);
-    layout.m_topLine = 5;
-    EXPECT_TRUE(ScrollVertically(layout, kScrollPageDown, 0));  // at least one line
-    EXPECT_EQ(layout.m_topLine, 6);
 }
 
 TEST(PreviewLayoutTest, EnlargingAtTheEndPullsTheTopBackShrinkingKeepsIt) {
@@ -192,17 +182,6 @@ TEST(PreviewLayoutTest, LineBytesNeverPassTheEndOfTheFileNorWrapAt4GiB) {
         EXPECT_EQ(bytes.offset, row.offset);
         EXPECT_EQ(bytes.count, row.count);
     }
-}
-
-TEST(PreviewLayoutTest, ThumbTakes32BitsAndHugeLineCountsPinTheRange) {
-    PreviewLayout layout = Laid(200000, 51, 1000, 20 * kCellHeight);
-    EXPECT_TRUE(ScrollVertically(layout, kScrollThumbTrack, 70000));
-    EXPECT_EQ(layout.m_topLine, 70000);
-    layout = Laid(std::uint64_t{1} << 40, 51, 1000, 20 * kCellHeight);
-    EXPECT_EQ(layout.m_lastLine, std::numeric_limits<std::int32_t>::max());
-    EXPECT_TRUE(ScrollVertically(layout, kScrollBottom, 0));
-    EXPECT_EQ(layout.m_topLine, std::numeric_limits<std::int32_t>::max() - 19);
-    EXPECT_FALSE(ScrollVertically(layout, kScrollPageDown, 0));
 }
 
 }  // namespace

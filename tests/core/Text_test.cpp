@@ -14,10 +14,10 @@ TEST(TextTest, RoundTripsBmpAndSupplementaryCharacters) {
 }
 
 TEST(TextTest, MalformedInputBecomesReplacementCharacters) {
-    EXPECT_EQ(Utf8ToUtf16("a\xC3"), u"a\uFFFD");          // truncated sequence
-    EXPECT_EQ(Utf8ToUtf16("\xC0\xAFz"), u"\uFFFDz");      // overlong form
-    EXPECT_EQ(Utf8ToUtf16("\xFFx"), u"\uFFFDx");          // invalid lead byte
-    EXPECT_EQ(Utf8ToUtf16("\xE2\x82x"), u"\uFFFDx");      // cut short, next byte kept
+    EXPECT_EQ(Utf8ToUtf16("a\xC3"), u"a\uFFFD");      // truncated sequence
+    EXPECT_EQ(Utf8ToUtf16("\xC0\xAFz"), u"\uFFFDz");  // overlong form
+    EXPECT_EQ(Utf8ToUtf16("\xFFx"), u"\uFFFDx");      // invalid lead byte
+    EXPECT_EQ(Utf8ToUtf16("\xE2\x82x"), u"\uFFFDx");  // cut short, next byte kept
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
 }
 

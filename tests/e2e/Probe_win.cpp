@@ -5,9 +5,8 @@
 //   qs_probe main [timeout ms]   waits for the visible main window; prints its handle
 //   qs_probe boxes               lists the program's message boxes: "box <hwnd> <text>"
 //   qs_probe dismiss <hwnd>      presses OK in a message box
-//   qs_probe tree                the tree's items, in display order (see PrintTree)
-//   qs_probe expander            screen point of the root item's expand button: "x y"
-//   qs_probe closer              screen point of the main window's close box: "x y"
+//   qs_probe tree                "count N", then the shown items in display order:
+//                                "item <depth> <item data> <expanded> <children> <text>"
 //   qs_probe item <text>         screen point of the middle of the shown item's text: "x y"
 // Exit code 0 on success, 1 when the window or the item asked for is not there.
 #include <windows.h>
@@ -22,89 +21,33 @@
 
 namespace {
 
-const wchar_t kTitle[] = L"Quarrystone";
 const int kTreeId = 1000;
 const int kMessageBoxTextId = 0xFFFF;
 
-struct Found {
-    std::vector<HWND> windows;
-    bool wantBox;
-};
-
-BOOL CALLBACK CollectDialog(HWND hwnd, LPARAM param) {
-    Found& found = *reinterpret_cast<Found*>(param);
-    wchar_t cls[16] = {}, title[64] = {};
-    GetClassNameW(hwnd, cls, 16);
-    GetWindowTextW(hwnd, title, 64);
-    if (!IsWindowVisible(hwnd) || wcscmp(cls, L"#32770") != 0 || wcscmp(title, kTitle) != 0)
-        return TRUE;
-    const bool isBox = GetDlgItem(hwnd, kMessageBoxTextId) != nullptr;
-    const bool isMain = GetDlgItem(hwnd, kTreeId) != nullptr;
-    if (found.wantBox ? isBox : isMain)
-        found.windows.push_back(hwnd);
-    return TRUE;
-}
-
-std::vector<HWND> FindDialogs(bool wantBox) {
-    Found found{{}, wantBox};
-    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
-    return found.windows;
+// The program's visible dialogs that have the control `id`: its message boxes or its main window.
+std::vector<HWND> FindDialogs(int id) {
+    std::vector<HWND> found;
+    for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, L"#32770", L"Quarrystone"));)
+        if (IsWindowVisible(h) && GetDlgItem(h, id))
+            found.push_back(h);
+    return found;
 }
 
 HWND FindMain(DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        std::vector<HWND> found = FindDialogs(false);
+    for (const DWORD start = GetTickCount();; Sleep(50)) {
+        const std::vector<HWND> found = FindDialogs(kTreeId);
         if (!found.empty())
             return found.front();
         if (GetTickCount() - start >= timeoutMs)
             return nullptr;
-        Sleep(50);
     }
 }
 
 std::string Utf8(const wchar_t* text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string s(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1)
-        WideCharToMultiByte(CP_UTF8, 0, text, -1, &s[0], n, nullptr, nullptr);
+    char s[4096] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, s, sizeof s - 1, nullptr, nullptr);
     return s;
 }
-
-// A page in the program's address space: tree-view messages carry pointers that the control
-// dereferences in its own process.
-class RemoteBuffer {
-public:
-    explicit RemoteBuffer(HWND window) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        m_process =
-            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (m_process)
-            m_base = static_cast<BYTE*>(
-                VirtualAllocEx(m_process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    }
-    ~RemoteBuffer() {
-        if (m_base)
-            VirtualFreeEx(m_process, m_base, 0, MEM_RELEASE);
-        if (m_process)
-            CloseHandle(m_process);
-    }
-    RemoteBuffer(const RemoteBuffer&) = delete;
-    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-    bool ok() const { return m_base != nullptr; }
-    BYTE* at(size_t offset) const { return m_base + offset; }
-    bool Write(size_t offset, const void* data, size_t size) {
-        return WriteProcessMemory(m_process, m_base + offset, data, size, nullptr) != 0;
-    }
-    bool Read(size_t offset, void* data, size_t size) {
-        return ReadProcessMemory(m_process, m_base + offset, data, size, nullptr) != 0;
-    }
-
-private:
-    HANDLE m_process = nullptr;
-    BYTE* m_base = nullptr;
-};
 
 LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
@@ -112,143 +55,89 @@ LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return static_cast<LRESULT>(result);
 }
 
-struct Item {
-    HTREEITEM handle;
-    int depth;
-    std::wstring text;
-    LPARAM data;
-    bool expanded;
-    int children;
+// A page in the program's address space: tree-view messages carry pointers that the control
+// dereferences in its own process. Send() copies the data there, sends, and copies it back.
+class Remote {
+public:
+    explicit Remote(HWND window) : m_window(window) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, 0, pid);
+        if (m_process)
+            m_base = static_cast<BYTE*>(
+                VirtualAllocEx(m_process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+    ~Remote() {
+        if (m_base)
+            VirtualFreeEx(m_process, m_base, 0, MEM_RELEASE);
+        if (m_process)
+            CloseHandle(m_process);
+    }
+    bool ok() const { return m_base != nullptr; }
+    BYTE* at(size_t offset) const { return m_base + offset; }
+    template <typename T>
+    LRESULT Send(UINT message, WPARAM wParam, T& data) {
+        WriteProcessMemory(m_process, m_base, &data, sizeof data, nullptr);
+        const LRESULT result = ::Send(m_window, message, wParam, reinterpret_cast<LPARAM>(m_base));
+        ReadProcessMemory(m_process, m_base, &data, sizeof data, nullptr);
+        return result;
+    }
+
+private:
+    HWND m_window;
+    HANDLE m_process = nullptr;
+    BYTE* m_base = nullptr;
 };
 
-bool ReadItem(HWND tree, RemoteBuffer& remote, HTREEITEM handle, int depth, Item& item) {
-    TVITEMW tv{};
-    tv.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE | TVIF_CHILDREN | TVIF_HANDLE;
-    tv.hItem = handle;
-    tv.stateMask = TVIS_EXPANDED;
-    tv.pszText = reinterpret_cast<wchar_t*>(remote.at(1024));
-    tv.cchTextMax = 1024;
-    if (!remote.Write(0, &tv, sizeof tv) ||
-        !Send(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.at(0))))
-        return false;
-    wchar_t text[1025] = {};
-    remote.Read(0, &tv, sizeof tv);
-    remote.Read(1024, text, 1024 * sizeof(wchar_t));
-    item = {handle, depth, text, tv.lParam, (tv.state & TVIS_EXPANDED) != 0, tv.cChildren};
-    return true;
+HTREEITEM Next(HWND tree, HTREEITEM item, WPARAM how) {
+    return reinterpret_cast<HTREEITEM>(
+        Send(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
 }
 
-// Every item whose parents are expanded, in display order.
-void CollectItems(HWND tree, RemoteBuffer& remote, HTREEITEM first, int depth,
-                  std::vector<Item>& out) {
-    for (HTREEITEM h = first; h;
-         h = reinterpret_cast<HTREEITEM>(
-             Send(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(h)))) {
-        Item item;
-        if (!ReadItem(tree, remote, h, depth, item))
-            return;
-        out.push_back(item);
-        if (item.expanded)
-            CollectItems(tree, remote,
-                         reinterpret_cast<HTREEITEM>(
-                             Send(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(h))),
-                         depth + 1, out);
+// Every item whose parents are expanded, in display order; or, given a text, the screen point of
+// the first such item with that text (true when there is one).
+bool PrintItems(HWND tree, Remote& remote, HTREEITEM first, int depth, const wchar_t* wanted) {
+    for (HTREEITEM h = first; h; h = Next(tree, h, TVGN_NEXT)) {
+        struct {
+            TVITEMW tv;
+            wchar_t text[1024];
+        } item{};
+        TVITEMW& tv = item.tv;
+        tv.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE | TVIF_CHILDREN | TVIF_HANDLE;
+        tv.hItem = h;
+        tv.stateMask = TVIS_EXPANDED;
+        tv.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof(TVITEMW)));
+        tv.cchTextMax = 1023;
+        if (!remote.Send(TVM_GETITEMW, 0, item))
+            return false;
+        const bool expanded = (tv.state & TVIS_EXPANDED) != 0;
+        if (wanted && wcscmp(wanted, item.text) == 0) {
+            union {
+                HTREEITEM item;  // TVM_GETITEMRECT takes the item in the rectangle's place
+                RECT rect;
+            } where{h};
+            remote.Send(TVM_GETITEMRECT, TRUE, where);
+            POINT p{(where.rect.left + where.rect.right) / 2,
+                    (where.rect.top + where.rect.bottom) / 2};
+            ClientToScreen(tree, &p);
+            std::printf("%ld %ld\n", p.x, p.y);
+            return true;
+        }
+        if (!wanted)
+            std::printf("item %d %d %d %d %s\n", depth, static_cast<int>(tv.lParam),
+                        expanded ? 1 : 0, tv.cChildren, Utf8(item.text).c_str());
+        if (expanded && PrintItems(tree, remote, Next(tree, h, TVGN_CHILD), depth + 1, wanted))
+            return true;
     }
-}
-
-// "count N", then one line per item: "item <depth> <item data> <expanded> <children> <text>".
-int PrintTree(HWND tree) {
-    RemoteBuffer remote(tree);
-    if (!remote.ok())
-        return 1;
-    std::printf("count %d\n", static_cast<int>(Send(tree, TVM_GETCOUNT, 0, 0)));
-    std::vector<Item> items;
-    CollectItems(tree, remote,
-                 reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0, items);
-    for (const Item& item : items)
-        std::printf("item %d %d %d %d %s\n", item.depth, static_cast<int>(item.data),
-                    item.expanded ? 1 : 0, item.children, Utf8(item.text.c_str()).c_str());
-    return 0;
-}
-
-bool OnButton(HWND tree, RemoteBuffer& remote, int x, int y) {
-    TVHITTESTINFO hit{};
-    hit.pt = {x, y};
-    remote.Write(0, &hit, sizeof hit);
-    Send(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(remote.at(0)));
-    remote.Read(0, &hit, sizeof hit);
-    return (hit.flags & TVHT_ONITEMBUTTON) != 0;
-}
-
-// The middle of the root's expand button, found by hit-testing along the root's row.
-int PrintExpander(HWND tree) {
-    RemoteBuffer remote(tree);
-    HTREEITEM root = reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-    if (!remote.ok() || !root)
-        return 1;
-    // TVM_GETITEMRECT takes the item in the rectangle's place.
-    RECT row{};
-    remote.Write(0, &root, sizeof root);
-    if (!Send(tree, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(remote.at(0))))
-        return 1;
-    remote.Read(0, &row, sizeof row);
-    const int y = (row.top + row.bottom) / 2;
-    int x = row.left;
-    while (x < row.right && !OnButton(tree, remote, x, y))
-        ++x;
-    int end = x;
-    while (end < row.right && OnButton(tree, remote, end + 1, y))
-        ++end;
-    if (x == row.right)
-        return 1;
-    POINT p{(x + end) / 2, y};
-    ClientToScreen(tree, &p);
-    std::printf("%ld %ld\n", p.x, p.y);
-    return 0;
-}
-
-int PrintCloser(HWND main) {
-    RECT frame{};
-    GetWindowRect(main, &frame);
-    for (int y = frame.top; y < frame.top + 40; ++y)
-        for (int x = frame.right - 1; x > frame.right - 60; --x)
-            if (Send(main, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
-                std::printf("%d %d\n", x - 4, y + 4);
-                return 0;
-            }
-    return 1;
-}
-
-int PrintItemPoint(HWND tree, const std::wstring& text) {
-    RemoteBuffer remote(tree);
-    std::vector<Item> items;
-    if (remote.ok())
-        CollectItems(tree, remote,
-                     reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0,
-                     items);
-    for (const Item& item : items) {
-        RECT rect{};
-        remote.Write(0, &item.handle, sizeof item.handle);
-        if (item.text != text ||
-            !Send(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote.at(0))))
-            continue;
-        remote.Read(0, &rect, sizeof rect);
-        POINT p{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-        ClientToScreen(tree, &p);
-        std::printf("%ld %ld\n", p.x, p.y);
-        return 0;
-    }
-    return 1;
+    return false;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2)
-        return 2;
-    const std::wstring command = argv[1];
+    const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"boxes") {
-        for (HWND box : FindDialogs(true)) {
+        for (HWND box : FindDialogs(kMessageBoxTextId)) {
             wchar_t text[512] = {};
             GetDlgItemTextW(box, kMessageBoxTextId, text, 512);
             std::printf("box %p %s\n", static_cast<void*>(box), Utf8(text).c_str());
@@ -262,18 +151,20 @@ int wmain(int argc, wchar_t** argv) {
     HWND main = FindMain(command == L"main" && argc > 2 ? wcstoul(argv[2], nullptr, 10) : 5000);
     if (!main)
         return 1;
-    HWND tree = GetDlgItem(main, kTreeId);
     if (command == L"main") {
         std::printf("%p\n", static_cast<void*>(main));
         return 0;
     }
-    if (command == L"tree")
-        return PrintTree(tree);
-    if (command == L"expander")
-        return PrintExpander(tree);
-    if (command == L"closer")
-        return PrintCloser(main);
+    const HWND tree = GetDlgItem(main, kTreeId);
+    Remote remote(tree);
+    if (!remote.ok())
+        return 1;
+    if (command == L"tree") {
+        std::printf("count %d\n", static_cast<int>(Send(tree, TVM_GETCOUNT, 0, 0)));
+        PrintItems(tree, remote, Next(tree, nullptr, TVGN_ROOT), 0, nullptr);
+        return 0;
+    }
     if (command == L"item" && argc > 2)
-        return PrintItemPoint(tree, argv[2]);
+        return PrintItems(tree, remote, Next(tree, nullptr, TVGN_ROOT), 0, argv[2]) ? 0 : 1;
     return 2;
 }

@@ -2,21 +2,13 @@
 # program, ask the probe and wait for the exit code.
 # Arguments: Quarrystone.exe QuarrystoneStaged.exe qs_probe.exe scratch-folder
 set -u
-QS_PROGRAM=$1
-QS_STAGED=$2
-QS_PROBE=$3
-QS_SCRATCH=$4
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-. "$here/../../tools/wine-env.sh"
-
+QS_PROGRAM=$1 QS_STAGED=$2 QS_PROBE=$3 QS_SCRATCH=$4 QS_PID=
+. "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-env.sh"
 build=$(dirname "$QS_PROGRAM")
 while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname "$build"); done
 qs_wine_prefix "$build/wineprefix"
 qs_start_xvfb || exit 1
-
-rm -rf "$QS_SCRATCH"
-mkdir -p "$QS_SCRATCH"
-QS_PID=
+rm -rf "$QS_SCRATCH" && mkdir -p "$QS_SCRATCH"
 
 qs_fail() {
     echo "FAIL: $*" >&2
@@ -24,10 +16,7 @@ qs_fail() {
 }
 
 qs_cleanup() {
-    if [ -n "$QS_PID" ] && kill -0 "$QS_PID" 2>/dev/null; then
-        kill "$QS_PID" 2>/dev/null
-        wait "$QS_PID" 2>/dev/null
-    fi
+    [ -n "$QS_PID" ] && kill "$QS_PID" 2>/dev/null && wait "$QS_PID" 2>/dev/null
     qs_stop_xvfb
 }
 trap qs_cleanup EXIT
@@ -41,9 +30,8 @@ qs_start() {
 # Output goes through a file, not a pipe: a Wine process may leave helpers behind that hold a
 # pipe open long after it has ended.
 qs_probe() {
-    local rc
     timeout -k 5 30 wine "$QS_PROBE" "$@" >"$QS_SCRATCH/probe.out" 2>/dev/null </dev/null
-    rc=$?
+    local rc=$?
     tr -d '\r' <"$QS_SCRATCH/probe.out"
     return $rc
 }
@@ -62,15 +50,16 @@ qs_wait_exit() {
         kill -0 "$QS_PID" 2>/dev/null || break
         sleep 0.1
     done
-    if kill -0 "$QS_PID" 2>/dev/null; then
-        QS_RC=running
-        kill "$QS_PID" 2>/dev/null
-        wait "$QS_PID" 2>/dev/null
-    else
-        wait "$QS_PID"
-        QS_RC=$?
-    fi
+    QS_RC=running
+    kill "$QS_PID" 2>/dev/null || { wait "$QS_PID"; QS_RC=$?; }
+    wait "$QS_PID" 2>/dev/null
     QS_PID=
+}
+
+# Sends keys to the main window.
+qs_keys() {
+    xdotool windowfocus --sync "$QS_WINDOW" 2>/dev/null
+    xdotool key "$@"
 }
 
 # Waits until the tree shows something other than what it shows now, or a few seconds pass.
@@ -99,12 +88,9 @@ qs_stage() {
     head -c 3000 /dev/urandom >"$volume/Boot/en-US/bootmgr.exe.mui"
     head -c 4096 /dev/urandom >"$volume/bootmgr"
     : >"$volume/BOOTNXT"
-    cp "$QS_STAGED" "$QS_SCRATCH/QuarrystoneStaged.exe"
     QS_STAGED_COPY=$QS_SCRATCH/QuarrystoneStaged.exe
+    cp "$QS_STAGED" "$QS_STAGED_COPY"
     QS_VOLUME='\\?\Z:'$(tr / '\\' <<<"$volume")'\'
-    {
-        echo '# name|drive type|mount points|file system|size'
-        echo '\\?\Volume{3f1c2a10-0000-0000-0000-100000000000}\|3|C:\|NTFS|255953203200'
-        echo "$QS_VOLUME|3||NTFS|104857600"
-    } >"$QS_SCRATCH/staged-volumes.txt"
+    printf '%s\n' '\\?\Volume{3f1c2a10-0000-0000-0000-100000000000}\|3|C:\|NTFS|255953203200' \
+        "$QS_VOLUME|3||NTFS|104857600" >"$QS_SCRATCH/staged-volumes.txt"
 }

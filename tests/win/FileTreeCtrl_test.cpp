@@ -2,325 +2,316 @@
 
 #include <objbase.h>
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
 #include <set>
-#include <string>
-#include <vector>
 
-#include "TestWindows.h"
 #include "platform/FileSearch.h"
 #include "platform/StagedVolumeQueries.h"
 #include "platform/Text.h"
 #include "platform/WideText.h"
 #include "tree/FileTreeCtrl.h"
-#include "tree/IconIndex.h"
 
 namespace qs {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Folders whose search the platform layer refuses with access denied.
-std::vector<std::wstring> g_deniedPatterns;
+// What the tree and its parent saw: the tree's WM_SETREDRAW switches, the WM_VIEW_FILE paths.
+std::vector<WPARAM> g_redraws;
+std::vector<std::u16string> g_viewRequests;
+std::vector<std::wstring> g_deniedPatterns;  // searches the platform layer refuses
+WNDPROC g_treeProc = nullptr;
 
 HANDLE WINAPI FindFirstFileDenying(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
-    for (const std::wstring& denied : g_deniedPatterns) {
-        if (denied == pattern) {
-            ::SetLastError(ERROR_ACCESS_DENIED);
-            return INVALID_HANDLE_VALUE;
-        }
+    if (std::find(g_deniedPatterns.begin(), g_deniedPatterns.end(), pattern) !=
+        g_deniedPatterns.end()) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
     }
     return ::FindFirstFileW(pattern, data);
 }
 
-// What the tree was sent while a call ran.
-std::vector<WPARAM> g_redraws;
-WNDPROC g_treeProc = nullptr;
-
 LRESULT CALLBACK RecordingTreeProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_SETREDRAW) {
+    if (msg == WM_SETREDRAW)
         g_redraws.push_back(wParam);
-    }
     return ::CallWindowProcW(g_treeProc, hWnd, msg, wParam, lParam);
 }
 
-struct Item {
-    std::u16string text;
-    LPARAM folderFlag;
-    int image;
-    int selectedImage;
-    int children;
-    UINT state;
-};
+// The parent reflects its children's notifications back, as the main dialog does.
+LRESULT CALLBACK ParentProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == WM_VIEW_FILE) {
+        g_viewRequests.push_back(FromWide(reinterpret_cast<const wchar_t*>(lParam)));
+        return 1;
+    }
+    if (uMsg == WM_NOTIFY)
+        return ::SendMessageW(reinterpret_cast<const NMHDR*>(lParam)->hwndFrom, 0x2000 + WM_NOTIFY,
+                              wParam, lParam);
+    return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
+}
 
-class FileTreeCtrlTest : public ::testing::Test, public TreeReader {
+// A tree view in a visible parent, and a real folder staged as the hidden volume.
+class FileTreeCtrlTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ::CoInitialize(nullptr);
         INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TREEVIEW_CLASSES};
         ::InitCommonControlsEx(&icc);
-        m_frame = ::CreateWindowExW(0, L"STATIC", L"Tree test", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                    40, 40, 520, 600, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_NE(nullptr, m_frame);
-        tree = ::CreateWindowExW(0, WC_TREEVIEWW, L"", 0x50910027, 7, 7, 490, 540, m_frame,
-                                 reinterpret_cast<HMENU>(1000), nullptr, nullptr);
-        ASSERT_NE(nullptr, tree);
-        g_treeProc = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrW(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingTreeProc)));
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = &ParentProc;
+        wc.lpszClassName = L"QsTreeParent";
+        ::RegisterClassW(&wc);
+        m_parent = ::CreateWindowExW(0, L"QsTreeParent", L"Tree", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                     40, 40, 520, 600, nullptr, nullptr, nullptr, nullptr);
+        m_tree = ::CreateWindowExW(0, WC_TREEVIEWW, L"", 0x50910027, 7, 7, 490, 540, m_parent,
+                                   reinterpret_cast<HMENU>(1000), nullptr, nullptr);
+        g_treeProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+            m_tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingTreeProc)));
+        m_path = fs::temp_directory_path() / ("qs-tree-" + std::to_string(::GetCurrentProcessId()));
+        fs::remove_all(m_path);
+        fs::create_directories(m_path);
+        m_volume = u"\\\\?\\" + m_path.u16string() + u"\\";
+        m_ctrl = std::make_unique<CFileTreeCtrl>(
+            StagedVolumeQueries::FromText(Utf16ToUtf8(m_volume) + "|3||NTFS|104857600\n"));
+        m_ctrl->m_hWnd = m_tree;
     }
 
     void TearDown() override {
         CFileSearch::SetFindFirstFileForTesting(nullptr);
-        m_tree.reset();
-        if (m_frame) {
-            ::DestroyWindow(m_frame);
-        }
+        m_ctrl.reset();
+        ::DestroyWindow(m_parent);
         ::CoUninitialize();
+        std::error_code ignored;
+        fs::remove_all(m_path, ignored);
     }
 
-    void MakeTree(const std::string& table) {
-        m_tree = std::make_unique<CFileTreeCtrl>(StagedVolumeQueries::FromText(table));
-        m_tree->m_hWnd = tree;
-        ::SendMessageW(tree, TVM_SETIMAGELIST, TVSIL_NORMAL,
-                       reinterpret_cast<LPARAM>(m_tree->GetImageList()));
+    void Folder(const fs::path& relative) { fs::create_directories(m_path / relative); }
+    void File(const fs::path& relative, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+        std::ofstream(m_path / relative) << "x";
+        ::SetFileAttributesW((m_path / relative).c_str(), attributes);
     }
-    void MakeStagedTree() { MakeTree(m_stage.Table()); }
-
-    Item Read(HTREEITEM handle) const {
-        TVITEMW tvi = {};
-        tvi.mask = TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_STATE;
-        tvi.hItem = handle;
-        tvi.stateMask = TVIS_EXPANDED | TVIS_SELECTED;
-        EXPECT_TRUE(::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi)));
-        return {Text(handle), tvi.lParam, tvi.iImage, tvi.iSelectedImage, tvi.cChildren, tvi.state};
+    HTREEITEM Next(HTREEITEM item, WPARAM how) const {
+        return reinterpret_cast<HTREEITEM>(
+            ::SendMessageW(m_tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+    }
+    HTREEITEM Root() const { return Next(nullptr, TVGN_ROOT); }
+    TVITEMW Read(HTREEITEM handle, std::u16string* text = nullptr) const {
+        wchar_t buffer[300] = {};
+        TVITEMW item = {
+            TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_STATE,
+            handle,
+            0,
+            TVIS_EXPANDED | TVIS_SELECTED,
+            buffer,
+            300,
+            0,
+            0,
+            0,
+            0};
+        ::SendMessageW(m_tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        if (text)
+            *text = FromWide(buffer);
+        return item;
+    }
+    // The item of that text, anywhere in the tree.
+    HTREEITEM Find(const std::u16string& text, HTREEITEM first = nullptr) const {
+        for (HTREEITEM h = first ? first : Root(); h; h = Next(h, TVGN_NEXT)) {
+            std::u16string itemText;
+            Read(h, &itemText);
+            HTREEITEM child = Next(h, TVGN_CHILD);
+            if (itemText == text || (child && (child = Find(text, child))))
+                return itemText == text ? h : child;
+        }
+        return nullptr;
+    }
+    // Every item, one line each, indented by depth: the text, '/' for the folder flag, '+' for
+    // the children indicator, the image, and "open" or "selected". Runs of siblings of the same
+    // kind are sorted, since the listing order is the file system's.
+    std::string Dump(HTREEITEM first = nullptr, const std::string& indent = "") const {
+        std::vector<std::pair<LPARAM, std::string>> lines;
+        for (HTREEITEM h = first ? first : Root(); h; h = Next(h, TVGN_NEXT)) {
+            std::u16string text;
+            const TVITEMW item = Read(h, &text);
+            const HTREEITEM child = Next(h, TVGN_CHILD);
+            lines.push_back(
+                {item.lParam, indent + Utf16ToUtf8(text) + (item.lParam ? "/" : "") +
+                                  (item.cChildren ? "+ " : " ") + std::to_string(item.iImage) +
+                                  (item.iSelectedImage != item.iImage ? " two images" : "") +
+                                  (item.state & TVIS_EXPANDED ? " open" : "") +
+                                  (item.state & TVIS_SELECTED ? " selected" : "") + "\n" +
+                                  (child ? Dump(child, indent + "  ") : "")});
+        }
+        for (auto run = lines.begin(); run != lines.end();) {
+            const auto end =
+                std::find_if(run, lines.end(), [&](auto& l) { return l.first != run->first; });
+            std::sort(run, end);
+            run = end;
+        }
+        std::string out;
+        for (const auto& line : lines)
+            out += line.second;
+        return out;
+    }
+    void Select(HTREEITEM item) const {
+        ::SendMessageW(m_tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    }
+    // The user's key or double-click on an item: unlike TVM_EXPAND they notify the parent.
+    void Press(HTREEITEM item, WPARAM key) const {
+        Select(item);
+        ::SendMessageW(m_tree, key ? WM_KEYDOWN : WM_LBUTTONDBLCLK, key ? key : MK_LBUTTON, 0);
     }
 
-    void DenyAccess(const fs::path& relative) {
-        g_deniedPatterns.push_back(L"\\\\?\\" + (m_stage.path / relative).wstring() + L"\\*.*");
-        CFileSearch::SetFindFirstFileForTesting(FindFirstFileDenying);
-    }
-
-    StagedFolder m_stage{L"qs-tree-"};
-    const std::u16string& m_volume = m_stage.volume;
-    HWND m_frame = nullptr;
-    std::unique_ptr<CFileTreeCtrl> m_tree;
+    HWND m_parent = nullptr, m_tree = nullptr;
+    fs::path m_path;
+    std::u16string m_volume;
+    std::unique_ptr<CFileTreeCtrl> m_ctrl;
 };
 
-TEST_F(FileTreeCtrlTest, ChildrenIndicatorsFollowTheFolderContents) {
-    m_stage.Folder("dots-only");
-    m_stage.Folder("hidden-file");
-    m_stage.File("hidden-file/.secret", FILE_ATTRIBUTE_HIDDEN);
-    m_stage.Folder("sub-folder/empty");
-    m_stage.Folder("denied");
-    m_stage.File("denied/inside");
-    m_stage.Folder("$Recycle.Bin");
-    m_stage.File("Boot.LOG");
-    DenyAccess("denied");
-    MakeStagedTree();
-    m_tree->LocateHiddenVolume();
-    const HTREEITEM root = Root();
-    m_tree->PopulateFolder(m_tree->GetItemPath(root), root);
+TEST_F(FileTreeCtrlTest, PopulatingListsFoldersFirstWithTheirIndicatorsIconsAndPaths) {
+    const std::string at259(255 - m_volume.size(), 'a');  // folder path 255 + "\*.*"
+    const std::string at260(256 - m_volume.size(), 'b');  // not searched
+    for (const char* folder : {"dots-only", "hidden-file", "sub/empty", "denied", "$Recycle.Bin"})
+        Folder(folder);
+    Folder(at259);
+    Folder(at260);
+    File("hidden-file/.secret", FILE_ATTRIBUTE_HIDDEN);
+    File("denied/inside");
+    File(at259 + "/f");
+    File(at260 + "/f");
+    File("Boot.LOG");
+    File(L"\U0001D11E \U0001F600.dat");
+    g_deniedPatterns = {L"\\\\?\\" + (m_path / "denied").wstring() + L"\\*.*"};
+    CFileSearch::SetFindFirstFileForTesting(FindFirstFileDenying);
+    const HCURSOR cross = ::LoadCursorW(nullptr, IDC_CROSS);
+    ::SetCursor(cross);
+    g_redraws.clear();
+    m_ctrl->LocateHiddenVolume();
+    m_ctrl->PopulateFolder(m_ctrl->GetItemPath(Root()), Root());
+    // Each item below the root populated from its path: the unreadable ones list nothing.
+    int populated = 2;
+    for (HTREEITEM child = Next(Root(), TVGN_CHILD); child;
+         child = Next(child, TVGN_NEXT), ++populated)
+        m_ctrl->PopulateFolder(m_ctrl->GetItemPath(child), child);
+    EXPECT_EQ(Dump(), Utf16ToUtf8(m_volume) +
+                          "/+ 0\n"
+                          "  $Recycle.Bin/ 2\n" +
+                          "  " + at259 + "/+ 1\n    f 9\n  " + at260 +
+                          "/ 1\n"
+                          "  denied/ 1\n"
+                          "  dots-only/ 1\n"
+                          "  hidden-file/+ 1\n    .secret 9\n"
+                          "  sub/+ 1\n    empty/ 1\n"
+                          "  Boot.LOG 5\n"
+                          "  \U0001D11E \U0001F600.dat 4\n");
+    // Drawing is off during each change and the cursor comes back after each.
+    EXPECT_EQ(g_redraws.size(), 2u * populated);
+    for (size_t i = 0; i < g_redraws.size(); ++i)
+        EXPECT_EQ(g_redraws[i], static_cast<WPARAM>(i % 2)) << i;
+    EXPECT_EQ(cross, ::GetCursor());
+    EXPECT_EQ(m_volume, m_ctrl->GetItemPath(Root()));
+    EXPECT_EQ(u"", m_ctrl->GetItemPath(nullptr));
+    EXPECT_EQ(m_volume + u"\U0001D11E \U0001F600.dat",
+              m_ctrl->GetItemPath(Find(u"\U0001D11E \U0001F600.dat")));
+    Select(Find(u"empty"));
+    EXPECT_EQ(m_volume + u"sub\\empty", m_ctrl->GetSelectedPath());
 
-    struct Row {
-        std::u16string name;
-        LPARAM folderFlag;
-        int children;
-        int image;
-    } rows[] = {
-        {u"dots-only", 1, 0, ICON_FOLDER},
-        {u"hidden-file", 1, 1, ICON_FOLDER},
-        {u"sub-folder", 1, 1, ICON_FOLDER},
-        {u"denied", 1, 0, ICON_FOLDER},
-        {u"$Recycle.Bin", 1, 0, ICON_RECYCLE_FOLDER},
-        {u"Boot.LOG", 0, 0, ICON_LOG},
-    };
-    ASSERT_EQ(std::size(rows), Children(root).size());
-    for (const Row& row : rows) {
-        const HTREEITEM child = Child(root, row.name);
-        ASSERT_NE(nullptr, child) << Utf16ToUtf8(row.name);
-        const Item item = Read(child);
-        EXPECT_EQ(row.folderFlag, item.folderFlag) << Utf16ToUtf8(row.name);
-        EXPECT_EQ(row.children, item.children) << Utf16ToUtf8(row.name);
-        EXPECT_EQ(row.image, item.image) << Utf16ToUtf8(row.name);
-        EXPECT_EQ(row.image, item.selectedImage) << Utf16ToUtf8(row.name);
-    }
-    // Folders first, then files.
-    EXPECT_EQ(u"Boot.LOG", Read(Children(root).back()).text);
-
-    // The unreadable folder lists nothing when populated.
-    const HTREEITEM denied = Child(root, u"denied");
-    m_tree->PopulateFolder(m_tree->GetItemPath(denied), denied);
-    EXPECT_TRUE(Children(denied).empty());
-}
-
-TEST_F(FileTreeCtrlTest, ItemPathsAndRepopulating) {
-    const std::wstring nonBmp = L"\U0001D11E music \U0001F600.dat";
-    m_stage.Folder("Boot");
-    m_stage.File("Boot/BCD");
-    m_stage.File(fs::path(L"Boot") / nonBmp);
-    m_stage.File("bootmgr");
-    MakeStagedTree();
-    m_tree->LocateHiddenVolume();
-    const HTREEITEM root = Root();
-    m_tree->PopulateFolder(m_volume, root);
-    const HTREEITEM boot = Child(root, u"Boot");
-    m_tree->PopulateFolder(m_tree->GetItemPath(boot), boot);
-    const HTREEITEM bcd = Child(boot, u"BCD");
-    ASSERT_NE(nullptr, bcd);
-    ASSERT_EQ(5u, Count());
-    EXPECT_EQ(m_volume, m_tree->GetItemPath(root));
-    EXPECT_EQ(m_volume + u"Boot", m_tree->GetItemPath(boot));
-    EXPECT_EQ(m_volume + u"Boot\\BCD", m_tree->GetItemPath(bcd));
-    EXPECT_EQ(u"", m_tree->GetItemPath(nullptr));
-    const HTREEITEM music = Child(boot, FromWide(nonBmp.c_str()));
-    ASSERT_NE(nullptr, music);
-    EXPECT_EQ(ICON_DAT, Read(music).image);
-    EXPECT_EQ(m_volume + u"Boot\\" + FromWide(nonBmp.c_str()), m_tree->GetItemPath(music));
-    Select(bcd);
-    EXPECT_EQ(m_volume + u"Boot\\BCD", m_tree->GetSelectedPath());
-
-    // Repopulated: the new listing, and the folder that was populated below comes back unread.
-    m_stage.File("BOOTNXT");
-    m_tree->PopulateFolder(m_volume, root);
-    const std::vector<std::u16string> texts = ChildTexts(root);
-    EXPECT_EQ((std::set<std::u16string>{u"Boot", u"bootmgr", u"BOOTNXT"}),
-              std::set<std::u16string>(texts.begin(), texts.end()));
-    EXPECT_EQ(4u, Count());
-    EXPECT_TRUE(Children(Child(root, u"Boot")).empty());
-
+    // Repopulated: the new listing, and a folder populated below comes back unread.
+    File("BOOTNXT");
+    m_ctrl->PopulateFolder(m_volume, Root());
+    EXPECT_NE(Find(u"BOOTNXT"), nullptr);
+    EXPECT_EQ(Find(u"empty"), nullptr);
+    EXPECT_EQ(::SendMessageW(m_tree, TVM_GETCOUNT, 0, 0), 11);
     // The view outlives the control object: it must not keep the destroyed image list.
-    m_tree.reset();
-    EXPECT_EQ(0, ::SendMessageW(tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
+    m_ctrl.reset();
+    EXPECT_EQ(0, ::SendMessageW(m_tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
 }
 
-TEST_F(FileTreeCtrlTest, LocatingTwiceLeavesOneCollapsedRoot) {
-    m_stage.Folder("Boot");
-    m_stage.File("Boot/BCD");
-    MakeStagedTree();
-    for (int pass = 0; pass < 2; ++pass) {
-        m_tree->LocateHiddenVolume();
-        ASSERT_EQ(1u, Count());
-        const HTREEITEM root = Root();
-        const Item item = Read(root);
-        EXPECT_EQ(m_volume, item.text);
-        EXPECT_EQ(1, item.folderFlag);
-        EXPECT_EQ(ICON_VOLUME, item.image);
-        EXPECT_EQ(ICON_VOLUME, item.selectedImage);
-        EXPECT_EQ(1, item.children);
-        EXPECT_EQ(0u, item.state & (TVIS_EXPANDED | TVIS_SELECTED));
-        EXPECT_TRUE(Children(root).empty());
-        EXPECT_EQ(u"", m_tree->GetSelectedPath());
-
-        // Expanded and populated before the second pass.
-        m_tree->PopulateFolder(m_volume, root);
-        ::SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
-        ASSERT_NE(0u, Read(root).state & TVIS_EXPANDED);
-    }
-}
-
-// A search pattern of 260 units is not searched; 259 is.
-TEST_F(FileTreeCtrlTest, PathLimit) {
-    const size_t stageLength = m_volume.size();
-    ASSERT_LT(stageLength, 200u);
-    const std::wstring at259(255 - stageLength, L'a');  // folder path 255 + "\*.*"
-    const std::wstring at260(256 - stageLength, L'b');
-    m_stage.Folder(at259);
-    m_stage.File(fs::path(at259) / L"f");
-    m_stage.Folder(at260);
-    m_stage.File(fs::path(at260) / L"f");
-    MakeStagedTree();
-    m_tree->LocateHiddenVolume();
-    m_tree->PopulateFolder(m_volume, Root());
-
-    const HTREEITEM searched = Child(Root(), FromWide(at259.c_str()));
-    const HTREEITEM tooLong = Child(Root(), FromWide(at260.c_str()));
-    ASSERT_TRUE(searched && tooLong);
-    EXPECT_EQ(1, Read(searched).children);
-    EXPECT_EQ(0, Read(tooLong).children);
-    m_tree->PopulateFolder(m_tree->GetItemPath(tooLong), tooLong);
-    EXPECT_TRUE(Children(tooLong).empty());
-    m_tree->PopulateFolder(m_tree->GetItemPath(searched), searched);
-    EXPECT_EQ(1u, Children(searched).size());
-}
-
-// The warning box that the tree shows when nothing qualifies, as a timer finds it.
-struct SeenBox {
-    std::set<HWND> boxes;
-    std::wstring text;
-    HWND owner = nullptr;
-    bool warningIcon = false;
-} g_seen;
-
-void CALLBACK DismissWarning(HWND, UINT, UINT_PTR, DWORD) {
+// The warning box that the tree shows when nothing qualifies, checked and closed from a timer.
+std::set<HWND> g_boxes;
+void CALLBACK CheckAndCloseWarning(HWND, UINT, UINT_PTR, DWORD) {
     const HWND box = ::FindWindowW(L"#32770", L"Quarrystone");
-    if (box == nullptr || g_seen.boxes.count(box)) {
+    if (box == nullptr || !g_boxes.insert(box).second)
         return;
-    }
-    g_seen.boxes.insert(box);
     wchar_t text[200] = {};
     ::GetDlgItemTextW(box, 0xFFFF, text, 200);
-    g_seen.text = text;
-    g_seen.owner = ::GetWindow(box, GW_OWNER);
+    EXPECT_STREQ(L"The hidden system drive was not found", text);
+    EXPECT_EQ(::FindWindowW(L"QsTreeParent", nullptr), ::GetWindow(box, GW_OWNER));
     // The icon static is control 0x14 on Windows and 0x440 on Wine.
-    const HICON warning = ::LoadIconW(nullptr, IDI_WARNING);
-    for (int id : {0x14, 0x440}) {
-        const LRESULT icon = ::SendDlgItemMessageW(box, id, STM_GETICON, 0, 0);
-        g_seen.warningIcon |= icon != 0 && reinterpret_cast<HICON>(icon) == warning;
-    }
+    const LRESULT warning = reinterpret_cast<LRESULT>(::LoadIconW(nullptr, IDI_WARNING));
+    EXPECT_TRUE(::SendDlgItemMessageW(box, 0x14, STM_GETICON, 0, 0) == warning ||
+                ::SendDlgItemMessageW(box, 0x440, STM_GETICON, 0, 0) == warning);
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
 TEST_F(FileTreeCtrlTest, NotFoundShowsOneWarningAndLeavesAnEmptyTree) {
-    const std::string tables[] = {
-        "",  // the walk cannot start
-        Utf16ToUtf8(m_volume) + "|3|C:\\|NTFS|104857600\n" + Utf16ToUtf8(m_volume) +
-            "|3||FAT32|104857600\n",
-    };
-    for (const std::string& table : tables) {
-        MakeTree(table);
-        TVINSERTSTRUCTW insert = {};
-        insert.hParent = TVI_ROOT;
-        insert.item.mask = TVIF_TEXT;
-        insert.item.pszText = const_cast<wchar_t*>(L"left over");
-        ::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert));
-
-        g_seen = SeenBox();
-        g_redraws.clear();
-        const HCURSOR cross = ::LoadCursorW(nullptr, IDC_CROSS);
-        ::SetCursor(cross);
-        const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, DismissWarning);
-        m_tree->LocateHiddenVolume();
-        ::KillTimer(nullptr, timer);
-
-        EXPECT_EQ(1u, g_seen.boxes.size()) << table;
-        EXPECT_EQ(L"The hidden system drive was not found", g_seen.text);
-        EXPECT_EQ(m_frame, g_seen.owner);
-        EXPECT_TRUE(g_seen.warningIcon);
-        EXPECT_EQ(0u, Count());
-        EXPECT_EQ((std::vector<WPARAM>{FALSE, TRUE}), g_redraws);
-        EXPECT_EQ(cross, ::GetCursor());
-    }
-}
-
-TEST_F(FileTreeCtrlTest, DrawingAndCursorComeBackAfterPopulating) {
-    m_stage.Folder("denied");
-    DenyAccess("denied");
-    MakeStagedTree();
+    m_ctrl = std::make_unique<CFileTreeCtrl>(StagedVolumeQueries::FromText(""));
+    m_ctrl->m_hWnd = m_tree;
+    m_ctrl->InsertFileItem(u"", u"left over", false, TVI_ROOT);
+    g_redraws.clear();
     const HCURSOR cross = ::LoadCursorW(nullptr, IDC_CROSS);
     ::SetCursor(cross);
-    g_redraws.clear();
-    m_tree->LocateHiddenVolume();
-    m_tree->PopulateFolder(m_volume, Root());
-    const HTREEITEM denied = Child(Root(), u"denied");
-    m_tree->PopulateFolder(m_tree->GetItemPath(denied), denied);
-    m_tree->PopulateFolder(m_volume + u"missing", denied);
-    EXPECT_EQ((std::vector<WPARAM>{FALSE, TRUE, FALSE, TRUE, FALSE, TRUE, FALSE, TRUE}), g_redraws);
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, CheckAndCloseWarning);
+    m_ctrl->LocateHiddenVolume();
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(Dump(), "");
+    EXPECT_EQ((std::vector<WPARAM>{FALSE, TRUE}), g_redraws);
     EXPECT_EQ(cross, ::GetCursor());
+}
+
+// Attached, the control fills the tree from the loop, lists a folder on its first expansion only,
+// asks its parent to view a double-clicked file, and a refresh reads again.
+TEST_F(FileTreeCtrlTest, MessagesDriveTheTree) {
+    Folder("Boot/Fonts");
+    File("Boot/BCD");
+    File("bootmgr");
+    m_ctrl->m_hWnd = nullptr;  // attached by subclassing instead
+    EXPECT_FALSE(m_ctrl->SubclassWindow(nullptr));
+    MSG msg;
+    EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_POPULATE_TREE, WM_POPULATE_TREE, PM_NOREMOVE));
+    ASSERT_TRUE(m_ctrl->SubclassWindow(m_tree));
+    EXPECT_EQ(Dump(), "");  // nothing before the loop delivers the start message
+    Press(nullptr, 0);      // a double-click with nothing selected
+    ASSERT_TRUE(::PeekMessageW(&msg, m_tree, WM_POPULATE_TREE, WM_POPULATE_TREE, PM_REMOVE));
+    EXPECT_EQ(msg.wParam + msg.lParam, 0u);
+    EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_POPULATE_TREE, WM_POPULATE_TREE, PM_NOREMOVE));
+    ::DispatchMessageW(&msg);
+    EXPECT_EQ(::SendMessageW(m_tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0),
+              reinterpret_cast<LRESULT>(m_ctrl->GetImageList()));
+    const std::string root = Utf16ToUtf8(m_volume);
+    EXPECT_EQ(Dump(), root + "/+ 0\n");  // collapsed, and the program selects nothing
+
+    Press(Root(), VK_ADD);
+    EXPECT_EQ(Dump(), root + "/+ 0 open selected\n  Boot/+ 1\n  bootmgr 6\n");
+    // Changed on disk, collapsed and expanded again: the first listing stays.
+    File("BOOTNXT");
+    Folder("Recovery");
+    Press(Root(), VK_SUBTRACT);
+    Press(Root(), VK_ADD);
+    EXPECT_EQ(Dump(), root + "/+ 0 open selected\n  Boot/+ 1\n  bootmgr 6\n");
+
+    // Double-clicks: the root and a folder send nothing and keep their expansion; files are
+    // asked for by their full path.
+    Press(Root(), 0);
+    Press(Find(u"Boot"), 0);
+    EXPECT_EQ(Dump(), root + "/+ 0 open\n  Boot/+ 1 selected\n  bootmgr 6\n");
+    Press(Find(u"bootmgr"), 0);
+    Press(Find(u"Boot"), VK_ADD);
+    Press(Find(u"BCD"), 0);
+    EXPECT_EQ(g_viewRequests,
+              (std::vector<std::u16string>{u"", m_volume + u"bootmgr", m_volume + u"Boot\\BCD"}));
+
+    // A refresh of the selected folder reads it again; with nothing selected, the whole tree.
+    Select(Root());
+    m_ctrl->Refresh();
+    EXPECT_EQ(Dump(),
+              root + "/+ 0 open selected\n  Boot/+ 1\n  Recovery/ 1\n  BOOTNXT 9\n  bootmgr 6\n");
+    Select(nullptr);
+    m_ctrl->Refresh();
+    EXPECT_EQ(Dump(), root + "/+ 0\n");
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include <vector>
 
-#include "res/resource.h"
 #include "tree/FileTypeIcons.h"
 #include "tree/IconIndex.h"
 
@@ -24,47 +23,37 @@ std::vector<COLORREF> Pixels(HIMAGELIST list, int index) {
     ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     ::ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL);
     std::vector<COLORREF> pixels;
-    for (int y = 0; y < 16; ++y) {
-        for (int x = 0; x < 16; ++x) {
-            pixels.push_back(::GetPixel(dc, x, y));
-        }
-    }
+    for (int i = 0; i < 256; ++i)
+        pixels.push_back(::GetPixel(dc, i % 16, i / 16));
     ::SelectObject(dc, old);
     ::DeleteObject(bitmap);
     ::DeleteDC(dc);
     return pixels;
 }
 
-TEST(FileTypeIconsTest, TheListHoldsTenIconsWithTheShell) {
+// Ten 16-pixel icons on white, with the shell or without; a shell that gives nothing leaves our
+// folder icon in the folder positions and our file icon in the file positions (the test program
+// carries both, from TestResources.rc).
+TEST(FileTypeIconsTest, TheListHoldsTenIconsWithOrWithoutTheShell) {
     ::CoInitialize(nullptr);
-    const HIMAGELIST list = CreateFileTypeImageList();
-    ASSERT_NE(nullptr, list);
-    EXPECT_EQ(ICON_COUNT, ::ImageList_GetImageCount(list));
-    int cx = 0, cy = 0;
-    ASSERT_TRUE(::ImageList_GetIconSize(list, &cx, &cy));
-    EXPECT_EQ(16, cx);
-    EXPECT_EQ(16, cy);
-    EXPECT_EQ(RGB(255, 255, 255), ::ImageList_GetBkColor(list));
-    DestroyFileTypeImageList(list);
-    ::CoUninitialize();
-}
-
-// A shell that gives nothing: the folder positions all show icon 205, the file positions 204.
-TEST(FileTypeIconsTest, FallbackIconsKeepEveryPosition) {
-    ASSERT_NE(nullptr, ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(204)));
-    ASSERT_NE(nullptr, ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(205)));
-    const HIMAGELIST list = CreateFileTypeImageList(false);
-    ASSERT_NE(nullptr, list);
-    ASSERT_EQ(ICON_COUNT, ::ImageList_GetImageCount(list));
-    const std::vector<COLORREF> folder = Pixels(list, ICON_VOLUME);
-    const std::vector<COLORREF> file = Pixels(list, ICON_MUI);
-    EXPECT_NE(folder, file);
-    EXPECT_NE(std::vector<COLORREF>(256, RGB(255, 255, 255)), folder);
-    EXPECT_NE(std::vector<COLORREF>(256, RGB(255, 255, 255)), file);
-    for (int i = 0; i < ICON_COUNT; ++i) {
-        EXPECT_EQ(i < ICON_MUI ? folder : file, Pixels(list, i)) << i;
+    for (bool askShell : {true, false}) {
+        const HIMAGELIST list = CreateFileTypeImageList(askShell);
+        ASSERT_NE(nullptr, list);
+        EXPECT_EQ(ICON_COUNT, ::ImageList_GetImageCount(list));
+        int cx = 0, cy = 0;
+        ASSERT_TRUE(::ImageList_GetIconSize(list, &cx, &cy));
+        EXPECT_TRUE(cx == 16 && cy == 16);
+        EXPECT_EQ(RGB(255, 255, 255), ::ImageList_GetBkColor(list));
+        const std::vector<COLORREF> folder = Pixels(list, ICON_VOLUME);
+        const std::vector<COLORREF> file = Pixels(list, ICON_MUI);
+        EXPECT_NE(std::vector<COLORREF>(256, RGB(255, 255, 255)), folder);
+        EXPECT_NE(std::vector<COLORREF>(256, RGB(255, 255, 255)), file);
+        for (int i = 0; !askShell && i < ICON_COUNT; ++i)
+            EXPECT_EQ(i < ICON_MUI ? folder : file, Pixels(list, i)) << i;
+        EXPECT_TRUE(askShell || folder != file);
+        DestroyFileTypeImageList(list);
     }
-    DestroyFileTypeImageList(list);
+    ::CoUninitialize();
 }
 
 }  // namespace

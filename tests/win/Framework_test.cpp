@@ -1,0 +1,147 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "platform/DialogImpl.h"
+#include "platform/WindowImpl.h"
+
+namespace qs {
+namespace {
+
+constexpr UINT kHandled = WM_APP + 1;
+constexpr UINT kThrows = WM_APP + 2;
+constexpr UINT kEnd = WM_APP + 3;
+
+class CRecordingCtrl : public CWindowImpl {
+public:
+    BOOL ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                              LRESULT& lResult) override {
+        seen.push_back(uMsg);
+        if (uMsg == kHandled) {
+            lResult = 42;
+            return TRUE;
+        }
+        if (uMsg == kThrows)
+            throw std::runtime_error("handler failed");
+        return DefaultReflectionHandler(m_hWnd, uMsg, wParam, lParam, lResult);
+    }
+    void OnFinalMessage(HWND hWnd) override {
+        finalWindow = hWnd;
+        handleAtFinal = m_hWnd;
+    }
+    std::vector<UINT> seen;
+    HWND finalWindow = nullptr;
+    HWND handleAtFinal = reinterpret_cast<HWND>(1);
+};
+
+TEST(WindowImplTest, SubclassRoutesMessagesPassesTheRestOnAndGivesTheWindowBack) {
+    const HWND hWnd = ::CreateWindowExW(0, L"STATIC", L"original text", WS_POPUP, 0, 0, 50, 20,
+                                        nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(hWnd, nullptr);
+    const auto original = ::GetWindowLongPtrW(hWnd, GWLP_WNDPROC);
+    CRecordingCtrl first, second, ctrl;
+    EXPECT_FALSE(first.SubclassWindow(nullptr));
+    ASSERT_TRUE(first.SubclassWindow(hWnd));
+    EXPECT_FALSE(second.SubclassWindow(hWnd));
+    EXPECT_FALSE(first.SubclassWindow(hWnd));
+    EXPECT_EQ(first.UnsubclassWindow(), hWnd);
+    EXPECT_EQ(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC), original);
+    EXPECT_EQ(first.m_hWnd, nullptr);
+    first.seen.clear();
+    {
+        CRecordingCtrl third;  // free again; the destructor gives the window back
+        ASSERT_TRUE(third.SubclassWindow(hWnd));
+    }
+    EXPECT_EQ(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC), original);
+
+    ASSERT_TRUE(ctrl.SubclassWindow(hWnd));
+    EXPECT_EQ(::SendMessageW(hWnd, kHandled, 0, 0), 42);
+    wchar_t text[32] = {};  // unhandled: the static's own procedure answers
+    EXPECT_EQ(::SendMessageW(hWnd, WM_GETTEXT, 32, reinterpret_cast<LPARAM>(text)), 13);
+    EXPECT_STREQ(text, L"original text");
+    // A throwing handler does not unwind through the system: the message falls back.
+    EXPECT_EQ(::SendMessageW(hWnd, kThrows, 0, 0), 0);
+    // A reflected colour message goes lowered to the default procedure, which answers with a
+    // brush (it would not for the raw 0x2138).
+    const HDC dc = ::GetDC(hWnd);
+    EXPECT_NE(::SendMessageW(hWnd, 0x2000 + WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), 0), 0);
+    ::ReleaseDC(hWnd, dc);
+    EXPECT_TRUE(first.seen.empty());
+    ASSERT_TRUE(::DestroyWindow(hWnd));
+    EXPECT_EQ(ctrl.finalWindow, hWnd);
+    EXPECT_EQ(ctrl.handleAtFinal, nullptr);
+    EXPECT_EQ(ctrl.m_hWnd, nullptr);
+    EXPECT_EQ(ctrl.seen.back(), static_cast<UINT>(WM_NCDESTROY));
+}
+
+class CTestDlg : public CDialogImpl {
+public:
+    explicit CTestDlg(UINT id = 9100) : CDialogImpl(id) {}  // from Framework_test.rc
+    BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                              LRESULT& lResult) override {
+        switch (uMsg) {
+            case WM_INITDIALOG:
+                initParam = lParam;
+                handleAtInit = m_hWnd;
+                if (initParam == 99)
+                    ::PostMessageW(hWnd, kEnd, 5, 0);
+                lResult = FALSE;  // returned directly: no default focus
+                return TRUE;
+            case kHandled:
+                lResult = 77;
+                return TRUE;
+            case WM_CTLCOLORSTATIC:
+                lResult = 1234;
+                return TRUE;
+            case kThrows:
+                throw std::runtime_error("handler failed");
+            case kEnd:
+                EndDialog(static_cast<INT_PTR>(wParam));
+                return TRUE;
+            default:
+                return FALSE;
+        }
+    }
+    void OnFinalMessage(HWND hWnd) override { finalWindow = hWnd; }
+    LPARAM initParam = -1;
+    HWND handleAtInit = nullptr, finalWindow = nullptr;
+};
+
+TEST(DialogImplTest, DialogsRouteMessagesWithTheResultRule) {
+    CTestDlg dlg;
+    const HWND hWnd = dlg.Create(nullptr, 1234);
+    ASSERT_NE(hWnd, nullptr);
+    EXPECT_EQ(dlg.handleAtInit, hWnd);
+    EXPECT_EQ(dlg.initParam, 1234);
+    EXPECT_FALSE(::IsWindowVisible(hWnd));
+    EXPECT_EQ(dlg.Create(nullptr), nullptr);                         // one window per object
+    EXPECT_EQ(::SendMessageW(hWnd, kHandled, 0, 0), 77);             // through DWLP_MSGRESULT
+    EXPECT_EQ(::SendMessageW(hWnd, WM_CTLCOLORSTATIC, 0, 0), 1234);  // returned directly
+    EXPECT_EQ(::SendMessageW(hWnd, WM_APP + 9, 0, 0), 0);
+    EXPECT_EQ(::SendMessageW(hWnd, kThrows, 0, 0), 0);
+    ASSERT_TRUE(dlg.DestroyWindow());
+    EXPECT_EQ(dlg.m_hWnd, nullptr);
+    EXPECT_EQ(dlg.finalWindow, hWnd);
+
+    CTestDlg modal;
+    EXPECT_EQ(modal.DoModal(nullptr, 99), 5);
+    EXPECT_EQ(modal.m_hWnd, nullptr);
+    EXPECT_NE(modal.finalWindow, nullptr);
+
+    CTestDlg missing(9199);
+    EXPECT_EQ(missing.Create(nullptr), nullptr);
+    EXPECT_EQ(missing.DoModal(nullptr), -1);
+    HWND left = nullptr;
+    {
+        CTestDlg again;  // nothing left half-bound: a real dialog still works
+        left = again.Create(nullptr, 1);
+        ASSERT_NE(left, nullptr);
+    }
+    EXPECT_FALSE(::IsWindow(left));  // the destructor destroyed it
+}
+
+}  // namespace
+}  // namespace qs
