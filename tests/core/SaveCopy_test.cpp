@@ -18,16 +18,9 @@ namespace {
 namespace fs = std::filesystem;
 constexpr std::uint32_t kChunk = kSaveCopyChunk;
 
-enum class Fault {
-    None,
-    CreateFails,
-    CannotReplace,
-    ReadFails,
-    ReadShort,
-    WriteFails,
-    WriteShort,
-    ReplaceFails
-};
+// clang-format off
+enum class Fault { None, CreateFails, CannotReplace, ReadFails, ReadShort, WriteFails, WriteShort, ReplaceFails };
+// clang-format on
 
 // The real files, with one operation failing (or coming up short) on its second call where it is
 // called more than once, so that the copy is half done when it fails.
