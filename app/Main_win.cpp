@@ -9,6 +9,7 @@
 #include "app/MainDlg.h"
 #include "app/RunDialog.h"
 #include "platform/AppModule.h"
+#include "platform/ShellOpen.h"
 #include "platform/VolumeQueries.h"
 
 namespace qs {
@@ -29,6 +30,7 @@ void DeclareDpiAware() {
 }
 
 int Run(LPWSTR, int showCommand) {
+    InstallShellBackend();
     CMainDlg dlg(CreateVolumeQueries());
     return RunMainDialog(dlg, showCommand);
 }

@@ -1,4 +1,5 @@
-// The product's backend: the machine's own volumes.
+// The product's backend: the machine's own volumes and the user's own shell.
+#include "platform/ShellOpen.h"
 #include "platform/SystemVolumeQueries.h"
 
 namespace qs {
@@ -6,5 +7,7 @@ namespace qs {
 std::unique_ptr<VolumeQueries> CreateVolumeQueries() {
     return CreateSystemVolumeQueries();
 }
+
+void InstallShellBackend() {}
 
 }  // namespace qs
