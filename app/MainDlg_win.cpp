@@ -1,5 +1,6 @@
 #include "app/MainDlg.h"
 
+#include "app/AboutDlg.h"
 #include "platform/AppModule.h"
 #include "platform/CentreWindow.h"
 #include "platform/MessageRules.h"
@@ -105,7 +106,9 @@ LRESULT CMainDlg::OnInitDialog() {
 void CMainDlg::OnSysCommand(WPARAM wParam) {
     // The low four bits belong to the system.
     if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
-        // The About box is not part of the program yet: the command does nothing.
+        // Modal, over whatever window is active; a fresh box every time.
+        CAboutDlg about;
+        about.DoModal(::GetActiveWindow());
     }
 }
 

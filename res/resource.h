@@ -29,5 +29,11 @@
 #define ID_FILE_SAVEAS 32780
 #define ID_FILE_PROPERTIES 32782
 
+// The maker's web site: the About link's label and the address it opens. A reserved example
+// domain until the project has a home page; the template's text and the code both take it from
+// here.
+#define QS_HOME_HOST "www.quarrystone.example"
+#define QS_HOME_PAGE "https://" QS_HOME_HOST "/"
+
 // System-menu command (0xE000 and up; the low four bits belong to the system and are masked off)
 #define IDM_ABOUTBOX 0xE140

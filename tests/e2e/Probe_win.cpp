@@ -8,14 +8,18 @@
 //   qs_probe tree                "count N", then the shown items in display order:
 //                                "item <depth> <item data> <expanded> <children> <text>"
 //   qs_probe item <text>         screen point of the middle of the shown item's text: "x y"
+//   qs_probe about               the About box as shell assignments (see PrintAbout)
+//   qs_probe syscommand <hex>    posts WM_SYSCOMMAND with that wParam to the main window
 // Exit code 0 on success, 1 when the window or the item asked for is not there.
 #include <windows.h>
 // after <windows.h>, which it needs
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -132,6 +136,58 @@ bool PrintItems(HWND tree, Remote& remote, HTREEITEM first, int depth, const wch
     return false;
 }
 
+BOOL CALLBACK FindAbout(HWND hwnd, LPARAM found) {
+    wchar_t title[32] = {};
+    GetWindowTextW(hwnd, title, 32);
+    if (!IsWindowVisible(hwnd) || wcscmp(title, L"About Quarrystone") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
+// The main window's rectangle and enabled state; when the About box is shown, its rectangle,
+// the link's and the link's colour on screen (the commonest after the background's), the focused
+// control's id, and the points of OK and of the close box. Screen coordinates.
+int PrintAbout(HWND main) {
+    RECT m{}, b{}, l{}, ok{};
+    GetWindowRect(main, &m);
+    std::printf("ml=%ld mt=%ld mr=%ld mb=%ld enabled=%d\n", m.left, m.top, m.right, m.bottom,
+                IsWindowEnabled(main));
+    HWND box = nullptr;
+    EnumWindows(FindAbout, reinterpret_cast<LPARAM>(&box));
+    if (!box)
+        return 1;
+    GetWindowRect(box, &b);
+    GetWindowRect(GetDlgItem(box, 1002), &l);
+    GetWindowRect(GetDlgItem(box, IDOK), &ok);
+    HDC screen = GetDC(nullptr);
+    std::map<COLORREF, int> counts;
+    for (LONG y = l.top; y < l.bottom; ++y)
+        for (LONG x = l.left; x < l.right; ++x)
+            ++counts[GetPixel(screen, x, y)];
+    ReleaseDC(nullptr, screen);
+    std::vector<std::pair<int, COLORREF>> ranked;
+    for (const auto& c : counts)
+        ranked.push_back({c.second, c.first});
+    std::sort(ranked.rbegin(), ranked.rend());
+    const COLORREF ink = ranked.size() > 1 ? ranked[1].second : 0;
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &gui);
+    std::printf("bl=%ld bt=%ld br=%ld bb=%ld ll=%ld lt=%ld lr=%ld lb=%ld ", b.left, b.top, b.right,
+                b.bottom, l.left, l.top, l.right, l.bottom);
+    std::printf("ink=%02x%02x%02x focus=%d okx=%ld oky=%ld\n", GetRValue(ink), GetGValue(ink),
+                GetBValue(ink), GetDlgCtrlID(gui.hwndFocus), (ok.left + ok.right) / 2,
+                (ok.top + ok.bottom) / 2);
+    for (int y = b.top; y < b.top + 40; ++y)
+        for (int x = b.right - 1; x > b.right - 60; --x)
+            if (Send(box, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
+                std::printf("closex=%d closey=%d\n", x - 4, y + 4);
+                return 0;
+            }
+    return 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -151,6 +207,10 @@ int wmain(int argc, wchar_t** argv) {
     HWND main = FindMain(command == L"main" && argc > 2 ? wcstoul(argv[2], nullptr, 10) : 5000);
     if (!main)
         return 1;
+    if (command == L"about")
+        return PrintAbout(main);
+    if (command == L"syscommand" && argc > 2)
+        return PostMessageW(main, WM_SYSCOMMAND, wcstoul(argv[2], nullptr, 16), 0) ? 0 : 1;
     if (command == L"main") {
         std::printf("%p\n", static_cast<void*>(main));
         return 0;
