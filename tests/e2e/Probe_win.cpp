@@ -8,16 +8,29 @@
 //   qs_probe tree                the tree's items, in display order (see PrintTree)
 //   qs_probe expander            screen point of the root item's expand button: "x y"
 //   qs_probe closer              screen point of the main window's close box: "x y"
+//   qs_probe item <text>         screen point of the middle of the shown item's text: "x y"
+//   qs_probe selected            the selected item's text
+//   qs_probe view                the view dialog's state and rectangles (see PrintView)
+//   qs_probe viewcloser          screen point of the view dialog's close box: "x y"
+//   qs_probe send-view <path>    sends the main window WM_VIEW_FILE with the path (may be empty)
+//   qs_probe wheel <delta>       posts the view dialog a wheel message with the delta
+//   qs_probe shows <path|-> <n>  compares the preview's pixels with the dump of the file from line
+//                                n, or with the empty text for "-"; exit code 1 when they differ
 // Exit code 0 on success, 1 when the window or the item asked for is not there.
 #include <windows.h>
 // after <windows.h>, which it needs
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
 #include <vector>
+
+#include "platform/Centre.h"
+#include "preview/LineFormat.h"
 
 namespace {
 
@@ -218,6 +231,168 @@ int PrintCloser(HWND main) {
     return 1;
 }
 
+int PrintItemPoint(HWND tree, const std::wstring& text) {
+    RemoteBuffer remote(tree);
+    std::vector<Item> items;
+    if (remote.ok())
+        CollectItems(tree, remote,
+                     reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0,
+                     items);
+    for (const Item& item : items) {
+        RECT rect{};
+        remote.Write(0, &item.handle, sizeof item.handle);
+        if (item.text != text ||
+            !Send(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote.at(0))))
+            continue;
+        remote.Read(0, &rect, sizeof rect);
+        POINT p{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        ClientToScreen(tree, &p);
+        std::printf("%ld %ld\n", p.x, p.y);
+        return 0;
+    }
+    return 1;
+}
+
+const int kPreviewId = 1001;
+const int kGripId = 0xE801;
+const UINT kViewFileMessage = 0x88C6;
+
+// The view dialog: the program's dialog that is owned by the main window and holds the preview.
+HWND FindView(HWND main) {
+    HWND view = nullptr;
+    while ((view = FindWindowExW(nullptr, view, L"#32770", nullptr)) != nullptr)
+        if (GetWindow(view, GW_OWNER) == main && GetDlgItem(view, kPreviewId) != nullptr)
+            return view;
+    return nullptr;
+}
+
+void PrintRect(const char* name, HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    std::printf("%s %d %ld %ld %ld %ld\n", name, IsWindowVisible(window) ? 1 : 0, r.left, r.top,
+                r.right, r.bottom);
+}
+
+// "<name> <visible> <left> <top> <right> <bottom>" in screen coordinates for the dialog
+// ("view"), its client area, the preview, "Close" and the grip; "centred <0|1>" (centred over
+// the main window inside its monitor's work area); "rows <whole lines in the preview> <hwnd>";
+// "caption <text>".
+int PrintView(HWND main, HWND view) {
+    PrintRect("view", view);
+    RECT client{};
+    GetClientRect(view, &client);
+    MapWindowPoints(view, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    std::printf("client 1 %ld %ld %ld %ld\n", client.left, client.top, client.right, client.bottom);
+    PrintRect("preview", GetDlgItem(view, kPreviewId));
+    PrintRect("close", GetDlgItem(view, IDOK));
+    PrintRect("grip", GetDlgItem(view, kGripId));
+    RECT v{}, m{};
+    GetWindowRect(view, &v);
+    GetWindowRect(main, &m);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &info);
+    const RECT& w = info.rcWork;
+    const qs::ScreenPoint p =
+        qs::CentrePosition({v.left, v.top, v.right, v.bottom}, {m.left, m.top, m.right, m.bottom},
+                           {w.left, w.top, w.right, w.bottom});
+    std::printf("centred %d\n", p.x == v.left && p.y == v.top ? 1 : 0);
+    RECT preview{};
+    GetClientRect(GetDlgItem(view, kPreviewId), &preview);
+    std::printf("rows %ld %p\n", preview.bottom / 14, static_cast<void*>(view));
+    wchar_t caption[1024] = {};
+    GetWindowTextW(view, caption, 1024);
+    std::printf("caption %s\n", Utf8(caption).c_str());
+    return 0;
+}
+
+int SendView(HWND main, const std::wstring& path) {
+    RemoteBuffer remote(main);
+    if (!remote.ok() || !remote.Write(0, path.c_str(), (path.size() + 1) * sizeof(wchar_t)))
+        return 1;
+    Send(main, kViewFileMessage, 0, reinterpret_cast<LPARAM>(remote.at(0)));
+    return 0;
+}
+
+HBITMAP MakeBitmap(HDC dc, int width, int height, DWORD** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(bits), nullptr, 0);
+}
+
+// Draws what the preview shows for `path` from line `top` at 10 bytes a line, as it paints
+// while the whole line fits (one cell from the left edge, rows 13 pixels apart), or its empty
+// text for "-".
+void DrawExpected(HDC dc, int width, int height, const std::wstring& path, int top) {
+    RECT all{0, 0, width, height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    HFONT font = CreateFontW(14, 7, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                             FIXED_PITCH | FF_DONTCARE, L"Courier");
+    HGDIOBJ old = SelectObject(dc, font);
+    if (path == L"-") {
+        wchar_t text[] = L"No data to display";
+        RECT r{};
+        DrawTextExW(dc, text, -1, &r, DT_CALCRECT, nullptr);
+        OffsetRect(&r, width / 2 - r.right / 2, 0);
+        DrawTextExW(dc, text, -1, &r, 0, nullptr);
+    } else {
+        std::vector<std::uint8_t> bytes(1 << 20);
+        DWORD size = 0;
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &size, nullptr);
+        CloseHandle(file);
+        const int lines = static_cast<int>((size + 9) / 10);
+        const int end = std::min(top + height / 14 + (height % 14 ? 1 : 0), lines);
+        for (int i = top; i < end; ++i) {
+            const std::u16string line =
+                qs::FormatLine(&bytes[i * 10], std::min<int>(size - i * 10, 10), i * 10, 10);
+            TextOutW(dc, 7, (i - top) * 13, reinterpret_cast<const wchar_t*>(line.c_str()),
+                     static_cast<int>(line.size()));
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(font);
+}
+
+int CheckPreview(HWND view, const std::wstring& path, int top) {
+    // A hidden dialog is shown for the look, without activation, and hidden again.
+    const bool hidden = !IsWindowVisible(view);
+    if (hidden) {
+        ShowWindow(view, SW_SHOWNA);
+        Sleep(500);
+    }
+    HWND preview = GetDlgItem(view, kPreviewId);
+    RECT client{};
+    GetClientRect(preview, &client);
+    POINT origin{0, 0};
+    ClientToScreen(preview, &origin);
+    const int width = client.right, height = client.bottom;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    DWORD *shown = nullptr, *expected = nullptr;
+    HBITMAP shownBitmap = MakeBitmap(dc, width, height, &shown);
+    HBITMAP expectedBitmap = MakeBitmap(dc, width, height, &expected);
+    HGDIOBJ old = SelectObject(dc, shownBitmap);
+    BitBlt(dc, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    SelectObject(dc, expectedBitmap);
+    DrawExpected(dc, width, height, path, top);
+    GdiFlush();
+    int differ = 0;
+    for (int i = 0; i < width * height; ++i)
+        differ += ((shown[i] ^ expected[i]) & 0xFFFFFF) != 0;
+    std::printf("%d of %d pixels differ\n", differ, width * height);
+    SelectObject(dc, old);
+    DeleteObject(shownBitmap);
+    DeleteObject(expectedBitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    if (hidden)
+        ShowWindow(view, SW_HIDE);
+    return differ == 0 && width > 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -250,5 +425,29 @@ int wmain(int argc, wchar_t** argv) {
         return PrintExpander(tree);
     if (command == L"closer")
         return PrintCloser(main);
+    if (command == L"item" && argc > 2)
+        return PrintItemPoint(tree, argv[2]);
+    if (command == L"selected") {
+        Item item;
+        RemoteBuffer remote(tree);
+        const auto caret = reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        if (!remote.ok() || !caret || !ReadItem(tree, remote, caret, 0, item))
+            return 1;
+        std::printf("%s\n", Utf8(item.text.c_str()).c_str());
+        return 0;
+    }
+    if (command == L"send-view")
+        return SendView(main, argc > 2 ? argv[2] : L"");
+    HWND view = FindView(main);
+    if (!view)
+        return 1;
+    if (command == L"view")
+        return PrintView(main, view);
+    if (command == L"viewcloser")
+        return PrintCloser(view);
+    if (command == L"wheel" && argc > 2)
+        return PostMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(0, _wtoi(argv[2])), 0) ? 0 : 1;
+    if (command == L"shows" && argc > 3)
+        return CheckPreview(view, argv[2], _wtoi(argv[3]));
     return 2;
 }
