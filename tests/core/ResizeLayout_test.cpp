@@ -5,53 +5,33 @@
 namespace qs {
 namespace {
 
-TEST(ResizeLayoutTest, ControlsFollowTheGrowthOfTheClientArea) {
-    const ClientRect preview = {10, 12, 508, 348};
-    const ClientRect button = {422, 357, 509, 383};
+TEST(ResizeLayoutTest, ControlsFollowTheClientAreaBySizeType) {
+    const ClientRect box = {422, 357, 509, 383};
     const struct {
-        const char* name;
         unsigned flags;
-        ClientRect initial;
         int dx, dy;
         ClientRect expected;
     } rows[] = {
-        {"stretched both ways", 0x3, preview, 200, 150, {10, 12, 708, 498}},
-        {"moved both ways", 0xC, button, 200, 150, {622, 507, 709, 533}},
-        {"the grip: moved both ways, repainted",
-         0x1C,
-         {504, 375, 521, 392},
-         7,
-         -3,
-         {511, 372, 528, 389}},
-        {"no growth", 0x3, preview, 0, 0, preview},
-        {"stretched one way, moved the other", 0x1 | 0x8, button, 20, 30, {422, 387, 529, 413}},
-        {"moving wins over stretching", 0xF, button, 20, 30, {442, 387, 529, 413}},
-        {"no flags: stays", 0x10, button, 50, 50, button},
-        {"shrunk past its size: empty, not negative", 0x3, preview, -600, -400, {10, 12, 10, 12}},
+        {0x3, 200, 150, {422, 357, 709, 533}},      // the preview: stretched both ways
+        {0xC, 200, 150, {622, 507, 709, 533}},      // "Close": moved both ways
+        {0x1C, 7, -3, {429, 354, 516, 380}},        // the grip: moved both ways, repainted
+        {0x1 | 0x8, 20, 30, {422, 387, 529, 413}},  // stretched one way, moved the other
+        {0xF, 20, 30, {442, 387, 529, 413}},        // moving wins over stretching
+        {0x10, 50, 50, box},                        // neither: stays
+        {0x3, -600, -400, {422, 357, 422, 357}},    // shrunk past its size: empty, never negative
     };
     for (const auto& row : rows) {
-        const ClientRect r = LayOutControl(row.flags, row.initial, row.dx, row.dy);
-        EXPECT_EQ(r.left, row.expected.left) << row.name;
-        EXPECT_EQ(r.top, row.expected.top) << row.name;
-        EXPECT_EQ(r.right, row.expected.right) << row.name;
-        EXPECT_EQ(r.bottom, row.expected.bottom) << row.name;
+        const ClientRect r = LayOutControl(row.flags, box, row.dx, row.dy);
+        EXPECT_TRUE(r.left == row.expected.left && r.top == row.expected.top &&
+                    r.right == row.expected.right && r.bottom == row.expected.bottom)
+            << row.flags << " " << r.left << " " << r.top << " " << r.right << " " << r.bottom;
     }
-}
-
-TEST(ResizeLayoutTest, SizeTypesDecideLayoutAndGrip) {
-    const struct {
-        unsigned type;
-        bool layOut;
-        GripChange grip;
-    } rows[] = {{0, true, GripChange::kShow},
-                {1, false, GripChange::kKeep},
-                {2, true, GripChange::kHide},
-                {3, true, GripChange::kKeep},
-                {4, true, GripChange::kKeep}};
-    for (const auto& row : rows) {
-        const SizeResponse response = RespondToSize(row.type);
-        EXPECT_EQ(response.layOut, row.layOut) << row.type;
-        EXPECT_EQ(response.grip, row.grip) << row.type;
+    // Restored shows the grip, maximised hides it, minimised lays nothing out; others lay out.
+    const GripChange grips[] = {GripChange::kShow, GripChange::kKeep, GripChange::kHide,
+                                GripChange::kKeep, GripChange::kKeep};
+    for (unsigned type = 0; type < 5; ++type) {
+        EXPECT_EQ(RespondToSize(type).layOut, type != 1) << type;
+        EXPECT_EQ(RespondToSize(type).grip, grips[type]) << type;
     }
 }
 

@@ -27,6 +27,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Centre.h"
@@ -254,10 +255,8 @@ int PrintItemPoint(HWND tree, const std::wstring& text) {
 }
 
 const int kPreviewId = 1001;
-const int kGripId = 0xE801;
-const UINT kViewFileMessage = 0x88C6;
 
-// The view dialog: the program's dialog that is owned by the main window and holds the preview.
+// The view dialog: owned by the main window, holding the preview.
 HWND FindView(HWND main) {
     HWND view = nullptr;
     while ((view = FindWindowExW(nullptr, view, L"#32770", nullptr)) != nullptr)
@@ -266,130 +265,95 @@ HWND FindView(HWND main) {
     return nullptr;
 }
 
-void PrintRect(const char* name, HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    std::printf("%s %d %ld %ld %ld %ld\n", name, IsWindowVisible(window) ? 1 : 0, r.left, r.top,
-                r.right, r.bottom);
+qs::ScreenRect ScreenRectOf(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 // "<name> <visible> <left> <top> <right> <bottom>" in screen coordinates for the dialog
-// ("view"), its client area, the preview, "Close" and the grip; "centred <0|1>" (centred over
-// the main window inside its monitor's work area); "rows <whole lines in the preview> <hwnd>";
-// "caption <text>".
+// ("view"), the preview, "Close" and the grip; "centred <0|1>" (over the main window, inside the
+// work area); "rows <whole lines the preview shows> <hwnd>"; "caption <text>".
 int PrintView(HWND main, HWND view) {
-    PrintRect("view", view);
-    RECT client{};
-    GetClientRect(view, &client);
-    MapWindowPoints(view, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    std::printf("client 1 %ld %ld %ld %ld\n", client.left, client.top, client.right, client.bottom);
-    PrintRect("preview", GetDlgItem(view, kPreviewId));
-    PrintRect("close", GetDlgItem(view, IDOK));
-    PrintRect("grip", GetDlgItem(view, kGripId));
+    const std::pair<const char*, HWND> windows[] = {{"view", view},
+                                                    {"preview", GetDlgItem(view, kPreviewId)},
+                                                    {"close", GetDlgItem(view, IDOK)},
+                                                    {"grip", GetDlgItem(view, 0xE801)}};
+    RECT r{};
+    for (const auto& w : windows) {
+        GetWindowRect(w.second, &r);
+        std::printf("%s %d %ld %ld %ld %ld\n", w.first, IsWindowVisible(w.second) ? 1 : 0, r.left,
+                    r.top, r.right, r.bottom);
+    }
     RECT v{}, m{};
     GetWindowRect(view, &v);
     GetWindowRect(main, &m);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
+    MONITORINFO info{sizeof info, {}, {}, 0};
     GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &info);
-    const RECT& w = info.rcWork;
     const qs::ScreenPoint p =
-        qs::CentrePosition({v.left, v.top, v.right, v.bottom}, {m.left, m.top, m.right, m.bottom},
-                           {w.left, w.top, w.right, w.bottom});
-    std::printf("centred %d\n", p.x == v.left && p.y == v.top ? 1 : 0);
-    RECT preview{};
-    GetClientRect(GetDlgItem(view, kPreviewId), &preview);
-    std::printf("rows %ld %p\n", preview.bottom / 14, static_cast<void*>(view));
+        qs::CentrePosition(ScreenRectOf(v), ScreenRectOf(m), ScreenRectOf(info.rcWork));
+    GetClientRect(windows[1].second, &r);
     wchar_t caption[1024] = {};
     GetWindowTextW(view, caption, 1024);
-    std::printf("caption %s\n", Utf8(caption).c_str());
+    std::printf("centred %d\nrows %ld %p\ncaption %s\n", p.x == v.left && p.y == v.top,
+                r.bottom / 14, static_cast<void*>(view), Utf8(caption).c_str());
     return 0;
 }
 
-int SendView(HWND main, const std::wstring& path) {
-    RemoteBuffer remote(main);
-    if (!remote.ok() || !remote.Write(0, path.c_str(), (path.size() + 1) * sizeof(wchar_t)))
-        return 1;
-    Send(main, kViewFileMessage, 0, reinterpret_cast<LPARAM>(remote.at(0)));
-    return 0;
-}
-
-HBITMAP MakeBitmap(HDC dc, int width, int height, DWORD** bits) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(bits), nullptr, 0);
-}
-
-// Draws what the preview shows for `path` from line `top` at 10 bytes a line, as it paints
-// while the whole line fits (one cell from the left edge, rows 13 pixels apart), or its empty
-// text for "-".
-void DrawExpected(HDC dc, int width, int height, const std::wstring& path, int top) {
-    RECT all{0, 0, width, height};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    HFONT font = CreateFontW(14, 7, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                             FIXED_PITCH | FF_DONTCARE, L"Courier");
-    HGDIOBJ old = SelectObject(dc, font);
-    if (path == L"-") {
-        wchar_t text[] = L"No data to display";
-        RECT r{};
-        DrawTextExW(dc, text, -1, &r, DT_CALCRECT, nullptr);
-        OffsetRect(&r, width / 2 - r.right / 2, 0);
-        DrawTextExW(dc, text, -1, &r, 0, nullptr);
-    } else {
-        std::vector<std::uint8_t> bytes(1 << 20);
-        DWORD size = 0;
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-        ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &size, nullptr);
-        CloseHandle(file);
-        const int lines = static_cast<int>((size + 9) / 10);
-        const int end = std::min(top + height / 14 + (height % 14 ? 1 : 0), lines);
-        for (int i = top; i < end; ++i) {
-            const std::u16string line =
-                qs::FormatLine(&bytes[i * 10], std::min<int>(size - i * 10, 10), i * 10, 10);
-            TextOutW(dc, 7, (i - top) * 13, reinterpret_cast<const wchar_t*>(line.c_str()),
-                     static_cast<int>(line.size()));
-        }
-    }
-    SelectObject(dc, old);
-    DeleteObject(font);
-}
-
+// Compares the preview's pixels on the screen with the dump of `path` from line `top` drawn here
+// as the control draws it at 10 bytes a line while a whole line fits (one cell from the left
+// edge, rows 13 pixels apart), or with the empty text for "-". A hidden dialog is shown for the
+// look, without activation, and hidden again. The probe ends at once: its GDI objects go with it.
 int CheckPreview(HWND view, const std::wstring& path, int top) {
-    // A hidden dialog is shown for the look, without activation, and hidden again.
     const bool hidden = !IsWindowVisible(view);
     if (hidden) {
         ShowWindow(view, SW_SHOWNA);
         Sleep(500);
     }
-    HWND preview = GetDlgItem(view, kPreviewId);
+    const HWND preview = GetDlgItem(view, kPreviewId);
     RECT client{};
     GetClientRect(preview, &client);
     POINT origin{0, 0};
     ClientToScreen(preview, &origin);
     const int width = client.right, height = client.bottom;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    DWORD *shown = nullptr, *expected = nullptr;
-    HBITMAP shownBitmap = MakeBitmap(dc, width, height, &shown);
-    HBITMAP expectedBitmap = MakeBitmap(dc, width, height, &expected);
-    HGDIOBJ old = SelectObject(dc, shownBitmap);
-    BitBlt(dc, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-    SelectObject(dc, expectedBitmap);
-    DrawExpected(dc, width, height, path, top);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    DWORD* pixels[2] = {};
+    HDC dc[2] = {CreateCompatibleDC(nullptr), CreateCompatibleDC(nullptr)};
+    for (int i = 0; i < 2; ++i)
+        SelectObject(dc[i], CreateDIBSection(dc[i], &info, DIB_RGB_COLORS,
+                                             reinterpret_cast<void**>(&pixels[i]), nullptr, 0));
+    BitBlt(dc[0], 0, 0, width, height, GetDC(nullptr), origin.x, origin.y, SRCCOPY);
+    FillRect(dc[1], &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SelectObject(dc[1], CreateFontW(14, 7, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                                    FIXED_PITCH | FF_DONTCARE, L"Courier"));
+    if (path == L"-") {
+        wchar_t text[] = L"No data to display";
+        RECT r{};
+        DrawTextExW(dc[1], text, -1, &r, DT_CALCRECT, nullptr);
+        OffsetRect(&r, width / 2 - r.right / 2, 0);
+        DrawTextExW(dc[1], text, -1, &r, 0, nullptr);
+    } else {
+        std::vector<std::uint8_t> bytes(1 << 20);
+        DWORD size = 0;
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+        ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &size, nullptr);
+        CloseHandle(file);
+        const int end = std::min(top + (height + 13) / 14, static_cast<int>(size + 9) / 10);
+        for (int i = top; i < end; ++i) {
+            const std::u16string line =
+                qs::FormatLine(&bytes[i * 10], std::min<int>(size - i * 10, 10), i * 10, 10);
+            TextOutW(dc[1], 7, (i - top) * 13, reinterpret_cast<const wchar_t*>(line.c_str()),
+                     static_cast<int>(line.size()));
+        }
+    }
     GdiFlush();
     int differ = 0;
     for (int i = 0; i < width * height; ++i)
-        differ += ((shown[i] ^ expected[i]) & 0xFFFFFF) != 0;
-    std::printf("%d of %d pixels differ\n", differ, width * height);
-    SelectObject(dc, old);
-    DeleteObject(shownBitmap);
-    DeleteObject(expectedBitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
+        differ += ((pixels[0][i] ^ pixels[1][i]) & 0xFFFFFF) != 0;
     if (hidden)
         ShowWindow(view, SW_HIDE);
+    std::printf("%d of %d pixels differ\n", differ, width * height);
     return differ == 0 && width > 0 ? 0 : 1;
 }
 
@@ -436,8 +400,14 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%s\n", Utf8(item.text.c_str()).c_str());
         return 0;
     }
-    if (command == L"send-view")
-        return SendView(main, argc > 2 ? argv[2] : L"");
+    if (command == L"send-view") {
+        const std::wstring path = argc > 2 ? argv[2] : L"";
+        RemoteBuffer remote(main);
+        if (!remote.ok() || !remote.Write(0, path.c_str(), (path.size() + 1) * sizeof(wchar_t)))
+            return 1;
+        Send(main, 0x88C6, 0, reinterpret_cast<LPARAM>(remote.at(0)));  // WM_VIEW_FILE
+        return 0;
+    }
     HWND view = FindView(main);
     if (!view)
         return 1;

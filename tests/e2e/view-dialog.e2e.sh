@@ -6,16 +6,13 @@
 . "$(dirname "$0")/e2e-lib.sh"
 qs_stage
 
-# The view dialog's state as variables: V_view, V_client, V_preview, V_close, V_grip ("<visible>
-# <left> <top> <right> <bottom>"), V_centred, V_rows ("<rows> <hwnd>"), V_caption.
-V_view='' V_client='' V_preview='' V_close='' V_grip='' V_centred='' V_rows='' V_caption=''
+# The view dialog's state as variables: V_view, V_preview, V_close, V_grip ("<visible> <left>
+# <top> <right> <bottom>"), V_centred, V_rows ("<rows> <hwnd>"), V_caption.
+V_view='' V_preview='' V_close='' V_grip='' V_centred='' V_rows='' V_caption=''
 view_state() {
     local out name rest
     out=$(qs_probe view) || qs_fail "there is no view dialog"
     while read -r name rest; do printf -v "V_$name" '%s' "$rest"; done <<<"$out"
-}
-shows() {  # file (or - for the empty text), top line, what was done
-    qs_probe shows "$1" "$2" >/dev/null || qs_fail "$3: the preview is not $1 from line $2"
 }
 click() {  # "x y" [clicks] [button]
     local p
@@ -24,6 +21,17 @@ click() {  # "x y" [clicks] [button]
     sleep 0.5
 }
 at() { read -r _ l t r b <<<"$1" && echo $(((l + r) / 2)) $(((t + b) / 2)); }
+# One user action ("key <keys>", "wheel <delta>" posted, "notch down" of the real wheel over the
+# preview), then the preview must show the file (or - for the empty text) from the given line.
+step() {
+    case $1 in
+        key) xdotool key "$2" ;;
+        wheel) qs_probe wheel "$2" ;;
+        notch) click "$(at "$V_preview")" 1 5 ;;
+    esac
+    sleep 0.3
+    qs_probe shows "$3" "$4" >/dev/null || qs_fail "$1 $2: the preview is not $3 from line $4"
+}
 # The main window's caption, left of its close box: clear of the viewer, which lies lower.
 activate_main() {
     local p
@@ -39,16 +47,12 @@ drag() {
     sleep 0.5
     view_state
 }
-# Client size, then each of preview, Close and grip as: width height right-gap bottom-gap.
+# The dialog's size, then each of preview, Close and grip as: width height right-gap bottom-gap.
 geometry() {
-    local c p k g
-    read -r -a c <<<"$V_client"
-    read -r -a p <<<"$V_preview"
-    read -r -a k <<<"$V_close"
-    read -r -a g <<<"$V_grip"
-    echo $((c[3] - c[1])) $((c[4] - c[2])) $((p[3] - p[1])) $((p[4] - p[2])) $((c[3] - p[3])) \
-        $((c[4] - p[4])) $((k[3] - k[1])) $((k[4] - k[2])) $((c[3] - k[3])) $((c[4] - k[4])) \
-        $((g[3] - g[1])) $((g[4] - g[2])) $((c[3] - g[3])) $((c[4] - g[4]))
+    awk '{ printf "%d %d", $4 - $2, $5 - $3
+           for (i = 6; i <= 16; i += 5)
+               printf " %d %d %d %d", $(i+3) - $(i+1), $(i+4) - $(i+2), $4 - $(i+3), $5 - $(i+4)
+           print "" }' <<<"$V_view $V_preview $V_close $V_grip"
 }
 
 # A first request with an empty path shows the dialog as its template made it; the program still
@@ -58,7 +62,7 @@ qs_wait_main
 qs_probe send-view ''
 view_state
 [ "$V_caption" = Dialog ] && [ "${V_view%% *}" = 1 ] || qs_fail "empty first view: '$V_caption'"
-shows - 0 "empty first view"
+step - - - 0
 activate_main
 xdotool key Return
 qs_wait_exit
@@ -73,30 +77,21 @@ click "$(qs_probe item bootmgr)" 2
 view_state
 [ "$V_caption" = "$bootmgr" ] && [ "$V_centred" = 1 ] && [ "${V_grip%% *}" = 1 ] ||
     qs_fail "first view: '$V_caption', centred $V_centred, grip $V_grip"
-shows "$bootmgr" 0 "first view"
+step - - "$bootmgr" 0
 handle=${V_rows#* } rows=${V_rows%% *} opening=$(geometry) lines=410
 
-# The wheel: up one line for a positive delta, down one for zero or less, one line per message.
-click "$(at "$V_preview")" 1 5
-shows "$bootmgr" 1 "wheel down"
-while read -r delta top; do
-    qs_probe wheel "$delta"
-    sleep 0.3
-    shows "$bootmgr" "$top" "wheel $delta"
-done <<<"360 0
-0 1
--240 2"
-# The scroll keys, pressed in the dialog.
-while read -r key top; do
-    xdotool key "$key"
-    sleep 0.3
-    shows "$bootmgr" "$top" "key $key"
-done <<<"Next $((2 + rows))
-End $((lines - rows))
-Prior $((lines - 2 * rows))
-Home 0
-Down 1
-Up 0"
+# The wheel (up one line for a positive delta, down one for zero or less, one line per message)
+# and the scroll keys, pressed in the dialog.
+while read -r how what top; do step "$how" "$what" "$bootmgr" "$top"; done <<<"notch down 1
+wheel 360 0
+wheel 0 1
+wheel -240 2
+key Next $((2 + rows))
+key End $((lines - rows))
+key Prior $((lines - 2 * rows))
+key Home 0
+key Down 1
+key Up 0"
 
 # Resizing: never below the opening size; growing stretches the preview and keeps "Close" and the
 # grip at their distances from the bottom-right corner.
@@ -106,7 +101,7 @@ drag 200 150
 read -r cw ch pw ph rest <<<"$opening"
 expected="$((cw + 200)) $((ch + 150)) $((pw + 200)) $((ph + 150)) $rest"
 [ "$(geometry)" = "$expected" ] || qs_fail "grown: $(geometry), expected $expected"
-shows "$bootmgr" 0 "grown"
+step - - "$bootmgr" 0
 sized=$V_view rows=${V_rows%% *}
 
 # "Close" hides; the keys pressed in the tree still scroll the hidden preview and move the tree.
@@ -115,10 +110,8 @@ view_state
 [ "${V_view%% *}" = 0 ] || qs_fail "Close did not hide the dialog"
 click "$(qs_probe item bootmgr)"
 while read -r key selected top; do
-    xdotool key "$key"
-    sleep 0.3
+    step key "$key" "$bootmgr" "$top"
     [ "$(qs_probe selected)" = "$selected" ] || qs_fail "the tree did not take $key"
-    shows "$bootmgr" "$top" "key $key in the tree"
 done <<<"Down BOOTNXT 1
 End BOOTNXT $((lines - rows))
 Up bootmgr $((lines - rows - 1))
@@ -137,7 +130,7 @@ xdotool key Down
 qs_probe send-view ''
 view_state
 [ "$V_caption" = "$bcd" ] || qs_fail "an empty path changed the caption to '$V_caption'"
-shows "$bcd" 1 "empty path after a file"
+step - - "$bcd" 1
 
 # Esc and the close box hide the dialog too; it comes back on the next View.
 xdotool key Escape
