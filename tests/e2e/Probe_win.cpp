@@ -10,12 +10,10 @@
 //   qs_probe closer              screen point of the main window's close box: "x y"
 //   qs_probe item <text>         screen point of the middle of the shown item's text: "x y"
 //   qs_probe selected            the selected item's text
-//   qs_probe view                the view dialog's state and rectangles (see PrintView)
-//   qs_probe viewcloser          screen point of the view dialog's close box: "x y"
 //   qs_probe send-view <path>    sends the main window WM_VIEW_FILE with the path (may be empty)
-//   qs_probe wheel <delta>       posts the view dialog a wheel message with the delta
-//   qs_probe shows <path|-> <n>  compares the preview's pixels with the dump of the file from line
-//                                n, or with the empty text for "-"; exit code 1 when they differ
+//   qs_probe view | viewcloser   the view dialog's state (PrintView) | its close box: "x y"
+//   qs_probe wheel <delta>       posts the view dialog a wheel message
+//   qs_probe shows <path|-> <n>  whether the preview shows the file from line n (CheckPreview)
 // Exit code 0 on success, 1 when the window or the item asked for is not there.
 #include <windows.h>
 // after <windows.h>, which it needs
@@ -27,10 +25,8 @@
 #include <cstdlib>
 #include <cwchar>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "platform/Centre.h"
 #include "preview/LineFormat.h"
 
 namespace {
@@ -265,36 +261,24 @@ HWND FindView(HWND main) {
     return nullptr;
 }
 
-qs::ScreenRect ScreenRectOf(const RECT& r) {
-    return {r.left, r.top, r.right, r.bottom};
-}
-
-// "<name> <visible> <left> <top> <right> <bottom>" in screen coordinates for the dialog
-// ("view"), the preview, "Close" and the grip; "centred <0|1>" (over the main window, inside the
-// work area); "rows <whole lines the preview shows> <hwnd>"; "caption <text>".
+// "<name> <visible> <left> <top> <right> <bottom>" on the screen for the main window, the view
+// dialog, the preview, "Close" and the grip; "rows <whole lines in the preview> <hwnd>";
+// "caption <text>".
 int PrintView(HWND main, HWND view) {
-    const std::pair<const char*, HWND> windows[] = {{"view", view},
-                                                    {"preview", GetDlgItem(view, kPreviewId)},
-                                                    {"close", GetDlgItem(view, IDOK)},
-                                                    {"grip", GetDlgItem(view, 0xE801)}};
+    const char* names[] = {"main", "view", "preview", "close", "grip"};
+    const HWND windows[] = {main, view, GetDlgItem(view, kPreviewId), GetDlgItem(view, IDOK),
+                            GetDlgItem(view, 0xE801)};
     RECT r{};
-    for (const auto& w : windows) {
-        GetWindowRect(w.second, &r);
-        std::printf("%s %d %ld %ld %ld %ld\n", w.first, IsWindowVisible(w.second) ? 1 : 0, r.left,
-                    r.top, r.right, r.bottom);
+    for (int i = 0; i < 5; ++i) {
+        GetWindowRect(windows[i], &r);
+        std::printf("%s %d %ld %ld %ld %ld\n", names[i], IsWindowVisible(windows[i]) ? 1 : 0,
+                    r.left, r.top, r.right, r.bottom);
     }
-    RECT v{}, m{};
-    GetWindowRect(view, &v);
-    GetWindowRect(main, &m);
-    MONITORINFO info{sizeof info, {}, {}, 0};
-    GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &info);
-    const qs::ScreenPoint p =
-        qs::CentrePosition(ScreenRectOf(v), ScreenRectOf(m), ScreenRectOf(info.rcWork));
-    GetClientRect(windows[1].second, &r);
+    GetClientRect(windows[2], &r);
     wchar_t caption[1024] = {};
     GetWindowTextW(view, caption, 1024);
-    std::printf("centred %d\nrows %ld %p\ncaption %s\n", p.x == v.left && p.y == v.top,
-                r.bottom / 14, static_cast<void*>(view), Utf8(caption).c_str());
+    std::printf("rows %ld %p\ncaption %s\n", r.bottom / 14, static_cast<void*>(view),
+                Utf8(caption).c_str());
     return 0;
 }
 

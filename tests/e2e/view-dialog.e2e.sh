@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
-# The view dialog, driven as a user would: opened by a double-click, scrolled by the wheel and the
-# keys (also those pressed in the tree, also while it is hidden), resized by its grip, hidden by
-# "Close", Esc and its close box, reused for the next file. After each step the preview's pixels
-# are compared with the dump that the probe draws itself.
+# The view dialog driven as a user would: opened, scrolled by the wheel and the keys (also in the
+# tree, also while hidden), resized, hidden three ways and reused. After each step the preview's
+# pixels are compared with the dump that the probe draws itself.
 . "$(dirname "$0")/e2e-lib.sh"
 qs_stage
 
-# The view dialog's state as variables: V_view, V_preview, V_close, V_grip ("<visible> <left>
-# <top> <right> <bottom>"), V_centred, V_rows ("<rows> <hwnd>"), V_caption.
-V_view='' V_preview='' V_close='' V_grip='' V_centred='' V_rows='' V_caption=''
+# The probe's view lines as variables: V_main, V_view, V_preview, V_close, V_grip ("<visible>
+# <left> <top> <right> <bottom>"), V_rows ("<rows> <hwnd>"), V_caption.
+V_main='' V_view='' V_preview='' V_close='' V_grip='' V_rows='' V_caption=''
 view_state() {
     local out name rest
     out=$(qs_probe view) || qs_fail "there is no view dialog"
@@ -21,8 +20,8 @@ click() {  # "x y" [clicks] [button]
     sleep 0.5
 }
 at() { read -r _ l t r b <<<"$1" && echo $(((l + r) / 2)) $(((t + b) / 2)); }
-# One user action ("key <keys>", "wheel <delta>" posted, "notch down" of the real wheel over the
-# preview), then the preview must show the file (or - for the empty text) from the given line.
+# An action ("key <keys>", "wheel <delta>" posted, "notch" down of the real wheel over the preview,
+# or "-"), after which the preview must show the file (- for the empty text) from the given line.
 step() {
     case $1 in
         key) xdotool key "$2" ;;
@@ -32,21 +31,8 @@ step() {
     sleep 0.3
     qs_probe shows "$3" "$4" >/dev/null || qs_fail "$1 $2: the preview is not $3 from line $4"
 }
-# The main window's caption, left of its close box: clear of the viewer, which lies lower.
-activate_main() {
-    local p
-    read -r -a p <<<"$(qs_probe closer)"
-    click "$((p[0] - 100)) ${p[1]}"
-}
-# Drags the grip by (dx, dy).
-drag() {
-    local p
-    read -r -a p <<<"$(at "$V_grip")"
-    xdotool mousemove --sync "${p[@]}" mousedown 1 mousemove --sync $((p[0] + $1)) $((p[1] + $2)) \
-        mouseup 1
-    sleep 0.5
-    view_state
-}
+# Clicks the main window's caption, which the viewer (lower down) leaves clear.
+activate_main() { click "$(awk '{ print int(($2 + $4) / 2), $3 + 10 }' <<<"$V_main")"; }
 # The dialog's size, then each of preview, Close and grip as: width height right-gap bottom-gap.
 geometry() {
     awk '{ printf "%d %d", $4 - $2, $5 - $3
@@ -54,9 +40,16 @@ geometry() {
                printf " %d %d %d %d", $(i+3) - $(i+1), $(i+4) - $(i+2), $4 - $(i+3), $5 - $(i+4)
            print "" }' <<<"$V_view $V_preview $V_close $V_grip"
 }
+drag() {  # the grip by dx dy
+    local p
+    read -r -a p <<<"$(at "$V_grip")"
+    xdotool mousemove --sync "${p[@]}" mousedown 1 mousemove --sync $((p[0] + $1)) $((p[1] + $2)) \
+        mouseup 1
+    sleep 0.5
+    view_state
+}
 
-# A first request with an empty path shows the dialog as its template made it; the program still
-# ends with the main dialog's code while the viewer is open.
+# An empty path first: the template's caption and the empty text. The main window's codes hold.
 qs_start "$QS_STAGED_COPY"
 qs_wait_main
 qs_probe send-view ''
@@ -72,17 +65,17 @@ qs_start "$QS_STAGED_COPY"
 qs_wait_main
 qs_tree_settled >/dev/null
 click "$(qs_probe expander)"
-bootmgr=${QS_VOLUME}bootmgr
+bootmgr=${QS_VOLUME}bootmgr lines=410
 click "$(qs_probe item bootmgr)" 2
 view_state
-[ "$V_caption" = "$bootmgr" ] && [ "$V_centred" = 1 ] && [ "${V_grip%% *}" = 1 ] ||
-    qs_fail "first view: '$V_caption', centred $V_centred, grip $V_grip"
-step - - "$bootmgr" 0
-handle=${V_rows#* } rows=${V_rows%% *} opening=$(geometry) lines=410
-
-# The wheel (up one line for a positive delta, down one for zero or less, one line per message)
-# and the scroll keys, pressed in the dialog.
-while read -r how what top; do step "$how" "$what" "$bootmgr" "$top"; done <<<"notch down 1
+read -r _ ml mt mr mb _ vl vt vr vb <<<"$V_main $V_view"
+((vl == (ml + mr) / 2 - (vr - vl) / 2 && vt == (mt + mb) / 2 - (vb - vt) / 2)) ||
+    qs_fail "not centred over the main window: $V_view over $V_main"
+[ "$V_caption" = "$bootmgr" ] && [ "${V_grip%% *}" = 1 ] || qs_fail "first view: '$V_caption'"
+handle=${V_rows#* } rows=${V_rows%% *} opening=$(geometry)
+# The wheel (positive delta: up one line; zero or less: down one; one line a message), the keys.
+while read -r how what top; do step "$how" "$what" "$bootmgr" "$top"; done <<<"- - 0
+notch - 1
 wheel 360 0
 wheel 0 1
 wheel -240 2
@@ -93,18 +86,17 @@ key Home 0
 key Down 1
 key Up 0"
 
-# Resizing: never below the opening size; growing stretches the preview and keeps "Close" and the
-# grip at their distances from the bottom-right corner.
+# Never below the opening size; growing stretches the preview, Close and grip keep their corner.
 drag -300 -200
 [ "$(geometry)" = "$opening" ] || qs_fail "shrunk below the opening size: $(geometry)"
 drag 200 150
-read -r cw ch pw ph rest <<<"$opening"
-expected="$((cw + 200)) $((ch + 150)) $((pw + 200)) $((ph + 150)) $rest"
-[ "$(geometry)" = "$expected" ] || qs_fail "grown: $(geometry), expected $expected"
+read -r w h pw ph rest <<<"$opening"
+grown="$((w + 200)) $((h + 150)) $((pw + 200)) $((ph + 150)) $rest"
+[ "$(geometry)" = "$grown" ] || qs_fail "grown: $(geometry), expected $grown"
 step - - "$bootmgr" 0
 sized=$V_view rows=${V_rows%% *}
 
-# "Close" hides; the keys pressed in the tree still scroll the hidden preview and move the tree.
+# "Close" hides; keys in the tree still scroll the hidden preview, and the tree gets them too.
 click "$(at "$V_close")"
 view_state
 [ "${V_view%% *}" = 0 ] || qs_fail "Close did not hide the dialog"
@@ -117,32 +109,28 @@ End BOOTNXT $((lines - rows))
 Up bootmgr $((lines - rows - 1))
 Home $QS_VOLUME 0"
 
-# A second file reuses the hidden dialog at its place and size; an empty path changes nothing.
+# The next file reuses the hidden dialog where it was, at its size; an empty path changes nothing.
 click "$(qs_probe item Boot)"
 xdotool key Right
 sleep 0.5
 click "$(qs_probe item BCD)" 2
-view_state
 bcd=${QS_VOLUME}Boot\\BCD
-[ "$V_caption" = "$bcd" ] && [ "$V_view" = "$sized" ] && [ "${V_rows#* }" = "$handle" ] ||
-    qs_fail "second view: '$V_caption' at $V_view (was $sized)"
-xdotool key Down
+step key Down "$bcd" 1
 qs_probe send-view ''
 view_state
-[ "$V_caption" = "$bcd" ] || qs_fail "an empty path changed the caption to '$V_caption'"
+[ "$V_caption" = "$bcd" ] && [ "$V_view" = "$sized" ] && [ "${V_rows#* }" = "$handle" ] ||
+    qs_fail "second view: '$V_caption' at $V_view (was $sized)"
 step - - "$bcd" 1
 
-# Esc and the close box hide the dialog too; it comes back on the next View.
+# Esc and the close box hide it too; with it shown, Esc in the tree hides it and ends the program.
 xdotool key Escape
 sleep 0.3
 view_state
-[ "${V_view%% *}" = 0 ] && qs_probe main >/dev/null || qs_fail "Esc did not just hide the dialog"
+[ "${V_view%% *}" = 0 ] || qs_fail "Esc did not hide the dialog"
 click "$(qs_probe item BCD)" 2
 click "$(qs_probe viewcloser)"
 view_state
 [ "${V_view%% *}" = 0 ] && [ "${V_rows#* }" = "$handle" ] || qs_fail "the close box did not hide it"
-
-# With the viewer shown again, Esc in the tree hides it and closes the program with code 2.
 click "$(qs_probe item BCD)" 2
 activate_main
 xdotool key Escape
