@@ -30,6 +30,9 @@ public:
     // for and also while the dialog is hidden. Never consumes the message.
     bool PreTranslateMessage(MSG* message) override;
 
+    // For benchmarks: the preview, whose scroll state tells which lines a key has brought up.
+    const CFilePreviewCtrl& GetPreview() const { return m_preview; }
+
 private:
     LRESULT OnInitDialog();
     void ScrollPreview(int request);
