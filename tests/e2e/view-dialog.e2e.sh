@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2046,SC2086  # points ("x y") go on as two words
 # The view dialog driven as a user would: opened, scrolled by the wheel and the keys (also in the
 # tree, also while hidden), resized, hidden three ways and reused. After each step the preview's
 # pixels are compared with the dump that the probe draws itself.
@@ -13,12 +14,7 @@ view_state() {
     out=$(qs_probe view) || qs_fail "there is no view dialog"
     while read -r name rest; do printf -v "V_$name" '%s' "$rest"; done <<<"$out"
 }
-click() {  # "x y" [clicks] [button]
-    local p
-    read -r -a p <<<"$1"
-    xdotool mousemove --sync "${p[@]}" click --repeat "${2:-1}" --delay 80 "${3:-1}"
-    sleep 0.5
-}
+click() { xdotool mousemove --sync $1 click --repeat "${2:-1}" --delay 80 "${3:-1}" && sleep 0.5; }
 at() { read -r _ l t r b <<<"$1" && echo $(((l + r) / 2)) $(((t + b) / 2)); }
 # An action ("key <keys>", "wheel <delta>" posted, "notch" down of the real wheel over the preview,
 # or "-"), after which the preview must show the file (- for the empty text) from the given line.
@@ -41,12 +37,8 @@ geometry() {
            print "" }' <<<"$V_view $V_preview $V_close $V_grip"
 }
 drag() {  # the grip by dx dy
-    local p
-    read -r -a p <<<"$(at "$V_grip")"
-    xdotool mousemove --sync "${p[@]}" mousedown 1 mousemove --sync $((p[0] + $1)) $((p[1] + $2)) \
-        mouseup 1
-    sleep 0.5
-    view_state
+    xdotool mousemove --sync $(at "$V_grip") mousedown 1 mousemove_relative --sync -- $1 $2 mouseup 1
+    sleep 0.5 && view_state
 }
 
 # An empty path first: the template's caption and the empty text. The main window's codes hold.
