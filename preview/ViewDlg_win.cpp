@@ -30,7 +30,9 @@ CViewDlg::~CViewDlg() {
 }
 
 void CViewDlg::LoadFile(const std::u16string& path) {
-    if (path.empty())
+    // Without a window (it could not be made) there is nothing to show the file in, and the
+    // preview's invalidation of a null window would repaint every window on the screen.
+    if (path.empty() || m_hWnd == nullptr)
         return;
     // A file that cannot be opened still shows its path; the preview then shows its empty text.
     m_preview.SetFile(AsWide(path));
