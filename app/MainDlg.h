@@ -10,6 +10,7 @@
 #include "platform/MessageLoop.h"
 #include "platform/UpdateUI.h"
 #include "platform/VolumeQueries.h"
+#include "preview/ViewDlg.h"
 #include "tree/FileTreeCtrl.h"
 
 namespace qs {
@@ -42,6 +43,9 @@ private:
     CFileTreeCtrl m_tree;
     HICON m_bigIcon = nullptr;
     HICON m_smallIcon = nullptr;
+    // Made on the first request to view a file and kept, hidden or shown, for the rest of the
+    // run: its key filter stays in the loop, which ends before this object goes.
+    std::unique_ptr<CViewDlg> m_viewDlg;
 };
 
 }  // namespace qs

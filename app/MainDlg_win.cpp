@@ -4,6 +4,7 @@
 #include "platform/AppModule.h"
 #include "platform/CentreWindow.h"
 #include "platform/MessageRules.h"
+#include "platform/WideText.h"
 #include "res/resource.h"
 
 namespace qs {
@@ -112,9 +113,21 @@ void CMainDlg::OnSysCommand(WPARAM wParam) {
     }
 }
 
-LRESULT CMainDlg::OnViewFile(LPARAM) {
-    // The view dialog is not part of the program yet; the sender ignores the result.
-    return 1;
+LRESULT CMainDlg::OnViewFile(LPARAM lParam) {
+    // The path is the sender's, valid during the call only: the view dialog keeps a copy.
+    const auto* path = reinterpret_cast<const wchar_t*>(lParam);
+    if (path == nullptr)
+        return 1;
+    if (m_viewDlg != nullptr) {
+        m_viewDlg->LoadFile(FromWide(path));
+    } else {
+        // A window that cannot be made is not reported; the object stays all the same.
+        m_viewDlg = std::make_unique<CViewDlg>(FromWide(path));
+        m_viewDlg->Create(m_hWnd);
+    }
+    // Shown and activated; a hidden dialog comes back where it was, at the size it had.
+    m_viewDlg->ShowWindow(SW_SHOW);
+    return 1;  // the sender ignores it
 }
 
 void CMainDlg::CloseDialog(int id) {

@@ -10,18 +10,26 @@
 //   qs_probe item <text>         screen point of the middle of the shown item's text: "x y"
 //   qs_probe about               the About box as shell assignments (see PrintAbout)
 //   qs_probe syscommand <hex>    posts WM_SYSCOMMAND with that wParam to the main window
+//   qs_probe selected            the selected item's text
+//   qs_probe send-view <path>    sends the main window WM_VIEW_FILE with the path (may be empty)
+//   qs_probe view | viewcloser   the view dialog's state (PrintView) | its close box: "x y"
+//   qs_probe wheel <delta>       posts the view dialog a wheel message
+//   qs_probe shows <path|-> <n>  whether the preview shows the file from line n (CheckPreview)
 // Exit code 0 on success, 1 when the window or the item asked for is not there.
 #include <windows.h>
 // after <windows.h>, which it needs
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "preview/LineFormat.h"
 
 namespace {
 
@@ -136,6 +144,19 @@ bool PrintItems(HWND tree, Remote& remote, HTREEITEM first, int depth, const wch
     return false;
 }
 
+// A point inside the window's close box, found by hit-testing its caption.
+int PrintCloseBox(HWND window, const char* format) {
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    for (int y = frame.top; y < frame.top + 40; ++y)
+        for (int x = frame.right - 1; x > frame.right - 60; --x)
+            if (Send(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
+                std::printf(format, x - 4, y + 4);
+                return 0;
+            }
+    return 1;
+}
+
 BOOL CALLBACK FindAbout(HWND hwnd, LPARAM found) {
     wchar_t title[32] = {};
     GetWindowTextW(hwnd, title, 32);
@@ -179,13 +200,98 @@ int PrintAbout(HWND main) {
     std::printf("ink=%02x%02x%02x focus=%d okx=%ld oky=%ld\n", GetRValue(ink), GetGValue(ink),
                 GetBValue(ink), GetDlgCtrlID(gui.hwndFocus), (ok.left + ok.right) / 2,
                 (ok.top + ok.bottom) / 2);
-    for (int y = b.top; y < b.top + 40; ++y)
-        for (int x = b.right - 1; x > b.right - 60; --x)
-            if (Send(box, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
-                std::printf("closex=%d closey=%d\n", x - 4, y + 4);
-                return 0;
-            }
-    return 1;
+    return PrintCloseBox(box, "closex=%d closey=%d\n");
+}
+
+const int kPreviewId = 1001;
+
+// The view dialog: owned by the main window, holding the preview.
+HWND FindView(HWND main) {
+    HWND view = nullptr;
+    while ((view = FindWindowExW(nullptr, view, L"#32770", nullptr)) != nullptr)
+        if (GetWindow(view, GW_OWNER) == main && GetDlgItem(view, kPreviewId) != nullptr)
+            return view;
+    return nullptr;
+}
+
+// "<name> <visible> <left> <top> <right> <bottom>" on the screen for the main window, the view
+// dialog, the preview, "Close" and the grip; "rows <whole lines in the preview> <hwnd>";
+// "caption <text>".
+int PrintView(HWND main, HWND view) {
+    const char* names[] = {"main", "view", "preview", "close", "grip"};
+    const HWND windows[] = {main, view, GetDlgItem(view, kPreviewId), GetDlgItem(view, IDOK),
+                            GetDlgItem(view, 0xE801)};
+    RECT r{};
+    for (int i = 0; i < 5; ++i) {
+        GetWindowRect(windows[i], &r);
+        std::printf("%s %d %ld %ld %ld %ld\n", names[i], IsWindowVisible(windows[i]) ? 1 : 0,
+                    r.left, r.top, r.right, r.bottom);
+    }
+    GetClientRect(windows[2], &r);
+    wchar_t caption[1024] = {};
+    GetWindowTextW(view, caption, 1024);
+    std::printf("rows %ld %p\ncaption %s\n", r.bottom / 14, static_cast<void*>(view),
+                Utf8(caption).c_str());
+    return 0;
+}
+
+// Compares the preview's pixels on the screen with the dump of `path` from line `top` drawn here
+// as the control draws it at 10 bytes a line while a whole line fits (one cell from the left
+// edge, rows 13 pixels apart), or with the empty text for "-". A hidden dialog is shown for the
+// look, without activation, and hidden again. The probe ends at once: its GDI objects go with it.
+int CheckPreview(HWND view, const std::wstring& path, int top) {
+    const bool hidden = !IsWindowVisible(view);
+    if (hidden) {
+        ShowWindow(view, SW_SHOWNA);
+        Sleep(500);
+    }
+    const HWND preview = GetDlgItem(view, kPreviewId);
+    RECT client{};
+    GetClientRect(preview, &client);
+    POINT origin{0, 0};
+    ClientToScreen(preview, &origin);
+    const int width = client.right, height = client.bottom;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    DWORD* pixels[2] = {};
+    HDC dc[2] = {CreateCompatibleDC(nullptr), CreateCompatibleDC(nullptr)};
+    for (int i = 0; i < 2; ++i)
+        SelectObject(dc[i], CreateDIBSection(dc[i], &info, DIB_RGB_COLORS,
+                                             reinterpret_cast<void**>(&pixels[i]), nullptr, 0));
+    BitBlt(dc[0], 0, 0, width, height, GetDC(nullptr), origin.x, origin.y, SRCCOPY);
+    FillRect(dc[1], &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SelectObject(dc[1], CreateFontW(14, 7, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                                    FIXED_PITCH | FF_DONTCARE, L"Courier"));
+    if (path == L"-") {
+        wchar_t text[] = L"No data to display";
+        RECT r{};
+        DrawTextExW(dc[1], text, -1, &r, DT_CALCRECT, nullptr);
+        OffsetRect(&r, width / 2 - r.right / 2, 0);
+        DrawTextExW(dc[1], text, -1, &r, 0, nullptr);
+    } else {
+        std::vector<std::uint8_t> bytes(1 << 20);
+        DWORD size = 0;
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+        ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &size, nullptr);
+        CloseHandle(file);
+        const int end = std::min(top + (height + 13) / 14, static_cast<int>(size + 9) / 10);
+        for (int i = top; i < end; ++i) {
+            const std::u16string line =
+                qs::FormatLine(&bytes[i * 10], std::min<int>(size - i * 10, 10), i * 10, 10);
+            TextOutW(dc[1], 7, (i - top) * 13, reinterpret_cast<const wchar_t*>(line.c_str()),
+                     static_cast<int>(line.size()));
+        }
+    }
+    GdiFlush();
+    int differ = 0;
+    for (int i = 0; i < width * height; ++i)
+        differ += ((pixels[0][i] ^ pixels[1][i]) & 0xFFFFFF) != 0;
+    if (hidden)
+        ShowWindow(view, SW_HIDE);
+    std::printf("%d of %d pixels differ\n", differ, width * height);
+    return differ == 0 && width > 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -226,5 +332,41 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"item" && argc > 2)
         return PrintItems(tree, remote, Next(tree, nullptr, TVGN_ROOT), 0, argv[2]) ? 0 : 1;
+    if (command == L"selected") {
+        struct {
+            TVITEMW tv;
+            wchar_t text[1024];
+        } item{};
+        item.tv.mask = TVIF_TEXT;
+        item.tv.hItem = Next(tree, nullptr, TVGN_CARET);
+        item.tv.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof(TVITEMW)));
+        item.tv.cchTextMax = 1023;
+        if (!item.tv.hItem || !remote.Send(TVM_GETITEMW, 0, item))
+            return 1;
+        std::printf("%s\n", Utf8(item.text).c_str());
+        return 0;
+    }
+    if (command == L"send-view") {
+        Remote toMain(main);
+        struct {
+            wchar_t path[1024];
+        } text{};
+        wcsncpy(text.path, argc > 2 ? argv[2] : L"", 1023);
+        if (!toMain.ok())
+            return 1;
+        toMain.Send(0x88C6, 0, text);  // WM_VIEW_FILE
+        return 0;
+    }
+    HWND view = FindView(main);
+    if (!view)
+        return 1;
+    if (command == L"view")
+        return PrintView(main, view);
+    if (command == L"viewcloser")
+        return PrintCloseBox(view, "%d %d\n");
+    if (command == L"wheel" && argc > 2)
+        return PostMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(0, _wtoi(argv[2])), 0) ? 0 : 1;
+    if (command == L"shows" && argc > 3)
+        return CheckPreview(view, argv[2], _wtoi(argv[3]));
     return 2;
 }
