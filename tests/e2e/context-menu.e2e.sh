@@ -87,6 +87,10 @@ expect_box "Selected file is empty"
 cmp "$volume/bootmgr" "$copy" || qs_fail "the refused copy touched the existing target"
 [ "$(ls "$QS_SCRATCH" | grep -c '\.tmp$')" = 0 ] || qs_fail "a temporary file was left behind"
 [ -z "$(qs_probe boxes)" ] || qs_fail "an unexpected box is open"
+qs_pick bootmgr 1 # View, the file menu's first item
+sleep 1
+[ "$(qs_probe view | grep '^caption')" = "caption ${QS_VOLUME}bootmgr" ] || qs_fail "View did not show bootmgr"
+xdotool key Escape && sleep 0.5 # hides the viewer
 qs_keys Escape
 qs_wait_exit
 [ "$QS_RC" = 2 ] || qs_fail "Esc ended the program with $QS_RC"
@@ -107,6 +111,10 @@ qs_pick_empty 3
 save_to "$QS_SCRATCH/nothing.bin"
 expect_box "Can't open selected file"
 [ ! -e "$QS_SCRATCH/nothing.bin" ] || qs_fail "a target was made for the empty path"
+qs_pick_empty 1
+sleep 1
+[ "$(qs_probe view | grep '^caption')" = "caption Dialog" ] || qs_fail "View of nothing loaded something"
+xdotool key Escape && sleep 0.5
 qs_keys Escape
 qs_wait_exit
 [ "$QS_RC" = 2 ] || qs_fail "Esc ended the product with $QS_RC"
