@@ -147,7 +147,7 @@ BOOL CALLBACK FindAbout(HWND hwnd, LPARAM found) {
 
 // The main window's rectangle and enabled state; when the About box is shown, its rectangle,
 // the link's and the link's colour on screen (the commonest after the background's), the focused
-// control's id, and the points of OK and of the close box. Screen coordinates.
+// control's id, and the point of OK. Screen coordinates.
 int PrintAbout(HWND main) {
     RECT m{}, b{}, l{}, ok{};
     GetWindowRect(main, &m);
@@ -179,13 +179,7 @@ int PrintAbout(HWND main) {
     std::printf("ink=%02x%02x%02x focus=%d okx=%ld oky=%ld\n", GetRValue(ink), GetGValue(ink),
                 GetBValue(ink), GetDlgCtrlID(gui.hwndFocus), (ok.left + ok.right) / 2,
                 (ok.top + ok.bottom) / 2);
-    for (int y = b.top; y < b.top + 40; ++y)
-        for (int x = b.right - 1; x > b.right - 60; --x)
-            if (Send(box, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
-                std::printf("closex=%d closey=%d\n", x - 4, y + 4);
-                return 0;
-            }
-    return 1;
+    return 0;
 }
 
 }  // namespace
