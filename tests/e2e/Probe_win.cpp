@@ -136,15 +136,6 @@ bool PrintItems(HWND tree, Remote& remote, HTREEITEM first, int depth, const wch
     return false;
 }
 
-BOOL CALLBACK FindAbout(HWND hwnd, LPARAM found) {
-    wchar_t title[32] = {};
-    GetWindowTextW(hwnd, title, 32);
-    if (!IsWindowVisible(hwnd) || wcscmp(title, L"About Quarrystone") != 0)
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = hwnd;
-    return FALSE;
-}
-
 // The main window's rectangle and enabled state; when the About box is shown, its rectangle,
 // the link's and the link's colour on screen (the commonest after the background's), the focused
 // control's id, and the point of OK. Screen coordinates.
@@ -153,9 +144,8 @@ int PrintAbout(HWND main) {
     GetWindowRect(main, &m);
     std::printf("ml=%ld mt=%ld mr=%ld mb=%ld enabled=%d\n", m.left, m.top, m.right, m.bottom,
                 IsWindowEnabled(main));
-    HWND box = nullptr;
-    EnumWindows(FindAbout, reinterpret_cast<LPARAM>(&box));
-    if (!box)
+    const HWND box = FindWindowW(L"#32770", L"About Quarrystone");
+    if (!box || !IsWindowVisible(box))
         return 1;
     GetWindowRect(box, &b);
     GetWindowRect(GetDlgItem(box, 1002), &l);
