@@ -44,6 +44,8 @@ TEST(LinkColourTest, OnlyTerminatedStrings) {
     EXPECT_EQ(Parse(u"1,2,3", {0, 0, 0}), kNone);  // odd size
     EXPECT_EQ(Parse(u"", {}), kNone);
     EXPECT_FALSE(ParseLinkColour(REG_VALUE_STRING, nullptr, 8));
+    const uint8_t buffer[2] = {};
+    EXPECT_FALSE(ParseLinkColour(REG_VALUE_STRING, buffer, 0));  // nothing before it is read
 }
 
 }  // namespace

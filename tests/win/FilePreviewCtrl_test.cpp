@@ -103,7 +103,8 @@ protected:
                 ::BitBlt(memory.Get(), 0, 0, c.right, c.bottom, window, 0, 0, SRCCOPY);
         }
         Pixels pixels(static_cast<size_t>(c.right) * c.bottom);
-        BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), c.right, -c.bottom, 1, 32, 0, 0, 0, 0, 0, 0}};
+        BITMAPINFO info = {};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), c.right, -c.bottom, 1, 32, 0, 0, 0, 0, 0, 0};
         ::GetDIBits(memory.Get(), bitmap.Get(), 0, c.bottom, pixels.data(), &info, DIB_RGB_COLORS);
         ::ReleaseDC(m_static, window);
         for (std::uint32_t& p : pixels)
