@@ -3,7 +3,8 @@
 // the windows show, since X cannot see inside Wine's windows.
 //
 //   qs_probe main [timeout ms]   waits for the visible main window; prints its handle
-//   qs_probe boxes               lists the program's message boxes: "box <hwnd> <text>"
+//   qs_probe boxes               lists the program's message boxes: "box <hwnd> <text>", the
+//                                text after "unowned " for a box the main window does not own
 //   qs_probe dismiss <hwnd>      presses OK in a message box
 //   qs_probe tree                "count N", then the shown items in display order:
 //                                "item <depth> <item data> <expanded> <children> <text>"
@@ -177,10 +178,12 @@ int PrintAbout(HWND main) {
 int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"boxes") {
+        const HWND main = FindMain(0);
         for (HWND box : FindDialogs(kMessageBoxTextId)) {
             wchar_t text[512] = {};
             GetDlgItemTextW(box, kMessageBoxTextId, text, 512);
-            std::printf("box %p %s\n", static_cast<void*>(box), Utf8(text).c_str());
+            std::printf("box %p %s%s\n", static_cast<void*>(box),
+                        GetWindow(box, GW_OWNER) == main ? "" : "unowned ", Utf8(text).c_str());
         }
         return 0;
     }

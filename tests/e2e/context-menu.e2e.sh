@@ -86,6 +86,7 @@ qs_start "$QS_PROGRAM"
 qs_wait_main
 qs_expect_box "The hidden system drive was not found"
 [ "$(qs_probe tree)" = "count 0" ] || qs_fail "the tree is not empty"
+qs_screenshot "$QS_SCRATCH/not-found.png"
 eval "$(xdotool getwindowgeometry --shell "$QS_WINDOW")" # X, Y: the window's corner
 qs_pick "$((X + 150)) $((Y + 150))" 2
 expect_clipboard ""

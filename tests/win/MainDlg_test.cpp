@@ -67,7 +67,6 @@ TEST_F(MainDlgTest, InitialisationAndACommandThatCloses) {
     ::GetWindowRect(hWnd, &window);
     MONITORINFO info = {sizeof info, {}, {}, 0};
     ::GetMonitorInfoW(::MonitorFromWindow(hWnd, MONITOR_DEFAULTTONEAREST), &info);
-    // The placement arithmetic has its own test; here, that the dialog uses it on the work area.
     const ScreenRect work = {info.rcWork.left, info.rcWork.top, info.rcWork.right,
                              info.rcWork.bottom};
     const ScreenPoint centred =
