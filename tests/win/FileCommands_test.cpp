@@ -49,6 +49,7 @@ TEST(SaveCopyWin, CopiesAndRefusesFilesThatAnotherHandleHolds) {
 
     std::ifstream kept(target, std::ios::binary);
     EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(kept), {}) == "old");
+    kept.close();
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
     fs::remove_all(folder);
 }
