@@ -84,9 +84,8 @@ qs_wait_exit
 # file menu, and its commands on the empty path.
 qs_start "$QS_PROGRAM"
 qs_wait_main
-qs_expect_box "The hidden system drive was not found"
+qs_expect_box "The hidden system drive was not found" "$QS_SCRATCH/not-found.png"
 [ "$(qs_probe tree)" = "count 0" ] || qs_fail "the tree is not empty"
-qs_screenshot "$QS_SCRATCH/not-found.png"
 eval "$(xdotool getwindowgeometry --shell "$QS_WINDOW")" # X, Y: the window's corner
 qs_pick "$((X + 150)) $((Y + 150))" 2
 expect_clipboard ""
