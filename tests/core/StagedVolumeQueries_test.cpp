@@ -38,36 +38,6 @@ TEST(StagedVolumeQueriesTest, ReadsEveryFieldOfTheTableFile) {
     EXPECT_FALSE(walk->Next(name));
 }
 
-// Each answer must fit the buffer the platform call is given; one unit more fails it.
-TEST(StagedVolumeQueriesTest, AnswersThatOverflowThePlatformBuffersFail) {
-    const std::string mounts1024(1022, 'm');  // with its terminator and the list's end
-    const std::string name261(260, 'n'), fs261(260, 'f');
-    const struct {
-        std::string first, second, mounts, fs;
-        size_t namesWalked;
-        bool mountsOk, fsOk;
-    } rows[] = {
-        {name261, name261, mounts1024, fs261, 2, true, true},
-        {name261 + "n", name261, "", "", 0, true, true},
-        {"a", name261 + "n", mounts1024 + "m", fs261 + "f", 1, false, false},
-    };
-    for (const auto& row : rows) {
-        auto q =
-            StagedVolumeQueries::FromText(row.first + "|3|" + row.mounts + "|" + row.fs + "|1\n" +
-                                          row.second + "|3||NTFS|1\n" + "last|3||NTFS|1\n");
-        std::u16string name, fs;
-        std::vector<std::u16string> mounts;
-        size_t walked = 0;
-        if (auto walk = q->EnumerateVolumes(name)) {
-            EXPECT_EQ(row.mountsOk, q->QueryMountPoints(name, mounts)) << row.first.size();
-            EXPECT_EQ(row.fsOk, q->QueryFileSystemName(name, fs)) << row.first.size();
-            for (walked = 1; walk->Next(name) && name != u"last"; ++walked) {
-            }
-        }
-        EXPECT_EQ(row.namesWalked, walked) << row.first.size() << " " << row.second.size();
-    }
-}
-
 TEST(StagedVolumeQueriesTest, MalformedOrMissingTablesAreRefused) {
     const struct {
         const char* table;

@@ -3,7 +3,8 @@
 // the windows show, since X cannot see inside Wine's windows.
 //
 //   qs_probe main [timeout ms]   waits for the visible main window; prints its handle
-//   qs_probe boxes               lists the program's message boxes: "box <hwnd> <text>"
+//   qs_probe boxes               lists the program's message boxes: "box <hwnd> <text>", the
+//                                text after "unowned " for a box the main window does not own
 //   qs_probe dismiss <hwnd>      presses OK in a message box
 //   qs_probe tree                "count N", then the shown items in display order:
 //                                "item <depth> <item data> <expanded> <children> <text>"
@@ -157,26 +158,16 @@ int PrintCloseBox(HWND window, const char* format) {
     return 1;
 }
 
-BOOL CALLBACK FindAbout(HWND hwnd, LPARAM found) {
-    wchar_t title[32] = {};
-    GetWindowTextW(hwnd, title, 32);
-    if (!IsWindowVisible(hwnd) || wcscmp(title, L"About Quarrystone") != 0)
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = hwnd;
-    return FALSE;
-}
-
 // The main window's rectangle and enabled state; when the About box is shown, its rectangle,
 // the link's and the link's colour on screen (the commonest after the background's), the focused
-// control's id, and the points of OK and of the close box. Screen coordinates.
+// control's id, and the point of OK. Screen coordinates.
 int PrintAbout(HWND main) {
     RECT m{}, b{}, l{}, ok{};
     GetWindowRect(main, &m);
     std::printf("ml=%ld mt=%ld mr=%ld mb=%ld enabled=%d\n", m.left, m.top, m.right, m.bottom,
                 IsWindowEnabled(main));
-    HWND box = nullptr;
-    EnumWindows(FindAbout, reinterpret_cast<LPARAM>(&box));
-    if (!box)
+    const HWND box = FindWindowW(L"#32770", L"About Quarrystone");
+    if (!box || !IsWindowVisible(box))
         return 1;
     GetWindowRect(box, &b);
     GetWindowRect(GetDlgItem(box, 1002), &l);
@@ -200,7 +191,7 @@ int PrintAbout(HWND main) {
     std::printf("ink=%02x%02x%02x focus=%d okx=%ld oky=%ld\n", GetRValue(ink), GetGValue(ink),
                 GetBValue(ink), GetDlgCtrlID(gui.hwndFocus), (ok.left + ok.right) / 2,
                 (ok.top + ok.bottom) / 2);
-    return PrintCloseBox(box, "closex=%d closey=%d\n");
+    return 0;
 }
 
 const int kPreviewId = 1001;
@@ -299,10 +290,12 @@ int CheckPreview(HWND view, const std::wstring& path, int top) {
 int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"boxes") {
+        const HWND main = FindMain(0);
         for (HWND box : FindDialogs(kMessageBoxTextId)) {
             wchar_t text[512] = {};
             GetDlgItemTextW(box, kMessageBoxTextId, text, 512);
-            std::printf("box %p %s\n", static_cast<void*>(box), Utf8(text).c_str());
+            std::printf("box %p %s%s\n", static_cast<void*>(box),
+                        GetWindow(box, GW_OWNER) == main ? "" : "unowned ", Utf8(text).c_str());
         }
         return 0;
     }

@@ -75,6 +75,22 @@ qs_tree_settled() {
     echo "$before"
 }
 
+# Waits for the program's one message box, checks its text (and takes a screenshot to $2), and
+# presses OK in it.
+qs_expect_box() {
+    local boxes
+    for _ in $(seq 40); do
+        boxes=$(qs_probe boxes)
+        [ -n "$boxes" ] && break
+        sleep 0.25
+    done
+    [ "$(cut -d' ' -f3- <<<"$boxes")" = "$1" ] || qs_fail "expected the one box '$1', got '$boxes'"
+    [ -n "${2:-}" ] && sleep 0.3 && qs_screenshot "$2"
+    qs_probe dismiss "$(cut -d' ' -f2 <<<"$boxes")" >/dev/null
+    sleep 0.5
+    [ -z "$(qs_probe boxes)" ] || qs_fail "a second box appeared"
+}
+
 qs_screenshot() {
     import -window root "$1" 2>/dev/null && echo "screenshot: $1"
 }

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "platform/AppModule.h"
 #include "platform/MessageLoop.h"
 
 namespace qs {
@@ -92,31 +90,6 @@ TEST(MessageLoopTest, IdleRunsAgainOnlyAfterACountingMessageAndFiltersConsume) {
     EXPECT_EQ(a.callsAtTimer, 1);
     EXPECT_EQ(log, "ababBAabab");
     ::DestroyWindow(hWnd);
-}
-
-TEST(AppModuleTest, LoopsAreFoundByThread) {
-    CAppModule module;
-    CMessageLoop loop;
-    EXPECT_FALSE(module.AddMessageLoop(&loop));  // not initialised
-    ASSERT_EQ(module.Init(::GetModuleHandleW(nullptr)), S_OK);
-    EXPECT_EQ(module.GetMainThreadId(), ::GetCurrentThreadId());
-    EXPECT_TRUE(module.AddMessageLoop(&loop));
-    EXPECT_EQ(module.GetMessageLoop(), &loop);
-    CMessageLoop* seenElsewhere = &loop;
-    bool removedElsewhere = true;
-    std::thread([&] {
-        seenElsewhere = module.GetMessageLoop();
-        removedElsewhere = module.RemoveMessageLoop();
-    }).join();
-    EXPECT_EQ(seenElsewhere, nullptr);
-    EXPECT_FALSE(removedElsewhere);
-    EXPECT_TRUE(module.RemoveMessageLoop());
-    EXPECT_EQ(module.GetMessageLoop(), nullptr);
-    EXPECT_FALSE(module.RemoveMessageLoop());
-    EXPECT_TRUE(module.AddMessageLoop(&loop));
-    module.Term();
-    EXPECT_EQ(module.GetMessageLoop(), nullptr);
-    module.Term();
 }
 
 }  // namespace
