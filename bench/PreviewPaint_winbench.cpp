@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/TableLine.h"
 #include "preview/FilePreviewCtrl.h"
 
 namespace {
@@ -133,7 +134,9 @@ int main() {
                 std::fprintf(stderr, "preview paint benchmark failed: no line was drawn\n");
             } else {
                 const double median = Report("page of a 400 MiB file", pages);
-                Report("empty-state text (peer)", empty);
+                const double emptyMedian = Report("empty-state text (peer)", empty);
+                PrintTableLine("maximised paint of a page", median, "empty-text paint", emptyMedian,
+                               "ms", "median at most 15 ms", median <= 15.0);
                 std::printf("goal: median page at most 15 ms: %s\n",
                             median <= 15.0 ? "met" : "missed");
                 rc = 0;

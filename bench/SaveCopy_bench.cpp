@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/TableLine.h"
 #include "commands/SaveCopy.h"
 #include "platform/Text.h"
 
@@ -79,8 +80,11 @@ void BM_SaveCopyBesideCp(benchmark::State& state) {
     state.counters["SaveCopy_GBps"] = bytes / ourSeconds / 1e9;
     state.counters["time_x_cp"] = ourSeconds / cpSeconds;
     state.counters["peak_growth_MiB"] = growth;
-    std::printf("goals: time_x_cp at most 1.5: %s; peak_growth_MiB under 16: %s\n",
-                ourSeconds <= 1.5 * cpSeconds ? "met" : "MISSED", growth < 16 ? "met" : "MISSED");
+    PrintTableLine("Save As of 500 MiB", ourSeconds / state.iterations(), "cp",
+                   cpSeconds / state.iterations(), "s", "at most 1.5 x cp",
+                   ourSeconds <= 1.5 * cpSeconds);
+    PrintTableLine("  its peak memory growth", growth, "limit", 16, "MiB", "under 16 MiB",
+                   growth < 16);
 }
 BENCHMARK(BM_SaveCopyBesideCp)->Iterations(5)->Unit(benchmark::kMillisecond);
 
