@@ -174,6 +174,12 @@ void BM_BareMmapLoop(benchmark::State& state) {
 
 // Both, page by page in turn at fresh random offsets, so that a busy machine slows both alike:
 // the medians of each and their ratio (goal: at most 1.6).
+// The medians of the last (longest) run of BM_PageBesideBareLoop, for the closing table: the
+// library calls a benchmark several times while it settles on an iteration count.
+struct {
+    double page = 0, bare = 0;
+} g_lastPageBesideBare;
+
 void BM_PageBesideBareLoop(benchmark::State& state) {
     const SparseFile& sparse = GetFile();
     qs::CMappedFile file;
@@ -211,8 +217,7 @@ void BM_PageBesideBareLoop(benchmark::State& state) {
     state.counters["median_ms"] = page;
     state.counters["bare_median_ms"] = bare;
     state.counters["x_bare"] = page / bare;
-    PrintTableLine("a page of 60 lines (view + format)", page, "bare map loop", bare, "ms",
-                   "at most 1.6 x the bare loop", page <= 1.6 * bare);
+    g_lastPageBesideBare = {page, bare};
 }
 
 void BM_PageThroughWholeFile(benchmark::State& state) {
@@ -266,4 +271,13 @@ BENCHMARK(BM_PageThroughWholeFile)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    const auto& last = g_lastPageBesideBare;
+    if (last.bare > 0)
+        PrintTableLine("a page of 60 lines (view + format)", last.page, "bare map loop", last.bare,
+                       "ms", "at most 1.6 x the bare loop", last.page <= 1.6 * last.bare);
+    return 0;
+}
