@@ -35,9 +35,9 @@ void CDialogResize::InitResize(HWND dialog, const ResizeMapEntry* map, bool addG
         if (::GetDlgItem(dialog, kGripId) == nullptr) {
             const auto instance =
                 reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
-            ::CreateWindowExW(0, L"SCROLLBAR", nullptr, kGripStyle, 0, 0, client.right,
-                              client.bottom, dialog, reinterpret_cast<HMENU>(kGripId), instance,
-                              nullptr);
+            ::CreateWindowExW(
+                0, L"SCROLLBAR", nullptr, kGripStyle, 0, 0, client.right, client.bottom, dialog,
+                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kGripId)), instance, nullptr);
         }
         m_gripAdded = ::GetDlgItem(dialog, kGripId) != nullptr;
         if (m_gripAdded)

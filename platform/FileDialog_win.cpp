@@ -1,7 +1,5 @@
 #include "platform/FileDialog.h"
 
-#include <cwchar>
-
 #include "platform/AppModule.h"
 
 namespace qs {
@@ -24,8 +22,9 @@ DWORD StructureSize() {
 }  // namespace
 
 CFileDialog::CFileDialog(const wchar_t* initialName, HWND owner) : m_ofn() {
-    if (initialName != nullptr)
-        std::wcsncpy(m_fileName, initialName, MAX_PATH - 1);
+    // Cut to 259 units; the buffer is zero-filled, so the cut name keeps its terminator.
+    for (int i = 0; initialName != nullptr && i < MAX_PATH - 1 && initialName[i] != L'\0'; ++i)
+        m_fileName[i] = initialName[i];
     m_ofn.lStructSize = StructureSize();
     m_ofn.hwndOwner = owner;
     m_ofn.hInstance = g_module.GetResourceInstance();

@@ -3,6 +3,7 @@
 // and the order in which message filters are asked.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 namespace qs {
@@ -52,10 +53,15 @@ bool DialogReturnsResultDirectly(unsigned message);
 
 // Offers a message to the filters from the most recently added to the first; null entries are
 // skipped, and the first filter that consumes the message ends the walk. True when consumed.
+// By index, bound checked at every step: a filter may add or remove filters while it runs (the
+// first View creates the viewer, which adds its own, inside the main dialog's filter).
 template <class Filter, class Message>
 bool OfferToFilters(const std::vector<Filter*>& filters, Message* message) {
-    for (auto it = filters.rbegin(); it != filters.rend(); ++it) {
-        if (*it != nullptr && (*it)->PreTranslateMessage(message))
+    for (std::size_t i = filters.size(); i > 0; --i) {
+        if (i > filters.size())
+            i = filters.size();
+        Filter* filter = filters[i - 1];
+        if (filter != nullptr && filter->PreTranslateMessage(message))
             return true;
     }
     return false;
