@@ -1,6 +1,7 @@
 // Win32 files for the copy.
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,16 @@
 namespace qs {
 
 namespace {
+
+// A full path in the \\?\ form, which lifts the 260-unit limit: \\server\share\... becomes
+// \\?\UNC\server\share\..., a path already in that form or a device path stays as it is.
+std::wstring LongForm(const std::wstring& full) {
+    if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0)
+        return full;
+    if (full.rfind(L"\\\\", 0) == 0)
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
 
 class CWin32CopyFiles : public CopyFiles {
 public:
@@ -50,26 +61,31 @@ public:
     }
 
     bool CreateTemporary(const std::u16string& target) override {
-        // The temporary goes in the target's folder, so that the final move is a rename.
+        // The temporary goes in the target's folder, so that the final move is a rename. Its
+        // path is written in the \\?\ form: a folder that leaves room for the target's name may
+        // leave none for a temporary one under the 260-unit limit (GetTempFileNameW's, too).
         std::vector<wchar_t> full(32768);
         wchar_t* name = nullptr;
         const DWORD length =
             ::GetFullPathNameW(AsWide(target), static_cast<DWORD>(full.size()), full.data(), &name);
         if (length == 0 || length >= full.size() || name == nullptr)
             return false;
-        const std::wstring folder(full.data(), name);
-        wchar_t temporary[MAX_PATH] = {};
-        // GetTempFileNameW makes the file (empty) under a new name.
-        if (::GetTempFileNameW(folder.c_str(), L"qs", 0, temporary) == 0)
-            return false;
-        m_temporaryPath = temporary;
-        m_temporary = ::CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (m_temporary == INVALID_HANDLE_VALUE) {
-            DiscardTemporary();
-            return false;
+        const std::wstring folder = LongForm(std::wstring(full.data(), name));
+        const DWORD seed = ::GetTickCount() ^ (::GetCurrentProcessId() << 16);
+        for (DWORD attempt = 0; attempt < 100; ++attempt) {
+            wchar_t unique[16];
+            std::swprintf(unique, 16, L"qs%08lx.tmp", static_cast<unsigned long>(seed + attempt));
+            const std::wstring path = folder + unique;
+            m_temporary = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (m_temporary != INVALID_HANDLE_VALUE) {
+                m_temporaryPath = path;
+                return true;
+            }
+            if (::GetLastError() != ERROR_FILE_EXISTS)
+                return false;
         }
-        return true;
+        return false;
     }
 
     bool WriteTemporary(const unsigned char* data, std::uint32_t count,

@@ -50,7 +50,15 @@ TEST(SaveCopyWin, CopiesAndRefusesFilesThatAnotherHandleHolds) {
     std::ifstream kept(target, std::ios::binary);
     EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(kept), {}) == "old");
     kept.close();
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+    // A folder that leaves room for the target's name, but not for a temporary file's under the
+    // 260-unit limit: the copy is made all the same, and leaves nothing else there.
+    const std::wstring deep =
+        L"\\\\?\\" + (folder / std::wstring(250 - folder.wstring().size(), L'd')).wstring();
+    fs::create_directories(deep);
+    EXPECT_EQ(Copy(source, fs::path(deep.substr(4)) / "t"), SaveCopyOutcome::Copied);
+    EXPECT_EQ(fs::file_size(fs::path(deep) / "t"), kSaveCopyChunk + 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(deep), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
     fs::remove_all(folder);
 }
 
