@@ -46,7 +46,7 @@ qs_wait_main
 qs_keys Tab Right # the tree takes the focus and opens its root
 qs_tree_settled >/dev/null
 volume=$QS_SCRATCH/volume
-tree=$(qs_probe tree)
+tree=$(qs_tree_settled)
 
 qs_pick bootmgr 2 "$QS_SCRATCH/file-menu.png"
 expect_clipboard "${QS_VOLUME}bootmgr"
@@ -89,7 +89,8 @@ qs_wait_exit
 qs_start "$QS_PROGRAM"
 qs_wait_main
 qs_expect_box "The hidden system drive was not found" "$QS_SCRATCH/not-found.png"
-[ "$(qs_probe tree)" = "count 0" ] || qs_fail "the tree is not empty"
+tree=$(qs_tree_settled)
+[ "$tree" = "count 0" ] || qs_fail "the tree is not empty: $tree"
 eval "$(xdotool getwindowgeometry --shell "$QS_WINDOW")" # X, Y: the window's corner
 qs_pick "$((X + 150)) $((Y + 150))" 2
 expect_clipboard ""
