@@ -12,51 +12,13 @@
 #include <vector>
 
 #include "bench/TableLine.h"
+#include "bench/WinBench.h"
 #include "preview/FilePreviewCtrl.h"
 
 namespace {
 
 constexpr LONGLONG kFileSize = 400LL << 20;
 constexpr int kSamples = 200;
-
-std::wstring MakeSparseFile() {
-    wchar_t folder[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder) + L"qs-preview-paint-winbench.bin";
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::wstring();
-    std::mt19937 random(7);
-    std::vector<char> block(4096);
-    for (int i = 0; i < 64; ++i) {
-        for (char& c : block)
-            c = static_cast<char>(random());
-        LARGE_INTEGER at;
-        at.QuadPart = static_cast<LONGLONG>(random() % (kFileSize - 4096));
-        ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
-        DWORD written = 0;
-        ::WriteFile(file, block.data(), static_cast<DWORD>(block.size()), &written, nullptr);
-    }
-    LARGE_INTEGER end;
-    end.QuadPart = kFileSize;
-    ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
-    ::SetEndOfFile(file);
-    ::CloseHandle(file);
-    return path;
-}
-
-double Milliseconds(LONGLONG ticks) {
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
-}
-
-LONGLONG Now() {
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
 
 double Report(const char* name, std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
@@ -73,13 +35,13 @@ double TimePaint(HWND window) {
     const LONGLONG start = Now();
     ::InvalidateRect(window, nullptr, FALSE);
     ::UpdateWindow(window);
-    return Milliseconds(Now() - start);
+    return MillisecondsSince(start);
 }
 
 }  // namespace
 
 int main() {
-    const std::wstring path = MakeSparseFile();
+    const std::wstring path = MakeSparseFile(L"qs-preview-paint-winbench.bin", kFileSize, 4096);
     if (path.empty()) {
         std::fprintf(stderr, "cannot make the sparse file\n");
         return 1;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bench/TableLine.h"
+#include "bench/WinBench.h"
 #include "platform/AppModule.h"
 #include "platform/FileMapping.h"
 #include "platform/GdiHandles.h"
@@ -29,45 +30,6 @@ namespace {
 constexpr LONGLONG kFileSize = 400LL << 20;
 constexpr int kBytesPerLine = 10;
 constexpr int kSamples = 150;
-
-std::wstring MakeSparseFile() {
-    wchar_t folder[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder) + L"qs-view-keys-winbench.bin";
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::wstring();
-    std::mt19937 random(7);
-    std::vector<char> block(1 << 16);
-    for (int i = 0; i < 64; ++i) {
-        for (char& c : block)
-            c = static_cast<char>(random());
-        LARGE_INTEGER at;
-        at.QuadPart = static_cast<LONGLONG>(random() % (kFileSize - block.size()));
-        ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
-        DWORD written = 0;
-        ::WriteFile(file, block.data(), static_cast<DWORD>(block.size()), &written, nullptr);
-    }
-    LARGE_INTEGER end;
-    end.QuadPart = kFileSize;
-    ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
-    ::SetEndOfFile(file);
-    ::CloseHandle(file);
-    return path;
-}
-
-LONGLONG Now() {
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
-double MillisecondsSince(LONGLONG start) {
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(Now() - start) / static_cast<double>(frequency.QuadPart);
-}
 
 double Report(const char* name, std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
@@ -343,7 +305,7 @@ int Run(const std::wstring& path, int presses) {
 
 // Optional argument: the number of presses in the growth check (10,000).
 int main(int argc, char** argv) {
-    const std::wstring path = MakeSparseFile();
+    const std::wstring path = MakeSparseFile(L"qs-view-keys-winbench.bin", kFileSize, 1 << 16);
     if (path.empty()) {
         std::fprintf(stderr, "view keys benchmark failed: cannot make the sparse file\n");
         return 1;

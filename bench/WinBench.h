@@ -1,0 +1,49 @@
+// What the Win32 benchmarks share: a large sparse file with a few random blocks, and a timer.
+#pragma once
+
+#include <windows.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+// A file of `size` bytes in the temporary folder, mostly holes, with 64 random blocks of
+// `blockSize` bytes at random places; an empty path when it can't be made.
+inline std::wstring MakeSparseFile(const wchar_t* name, LONGLONG size, size_t blockSize) {
+    wchar_t folder[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + name;
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::wstring();
+    std::mt19937 random(7);
+    std::vector<char> block(blockSize);
+    for (int i = 0; i < 64; ++i) {
+        for (char& c : block)
+            c = static_cast<char>(random());
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(random() % (size - static_cast<LONGLONG>(blockSize)));
+        ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
+        DWORD written = 0;
+        ::WriteFile(file, block.data(), static_cast<DWORD>(block.size()), &written, nullptr);
+    }
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+    ::SetEndOfFile(file);
+    ::CloseHandle(file);
+    return path;
+}
+
+inline LONGLONG Now() {
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+inline double MillisecondsSince(LONGLONG start) {
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(Now() - start) / static_cast<double>(frequency.QuadPart);
+}
