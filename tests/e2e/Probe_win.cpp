@@ -16,6 +16,8 @@
 //   qs_probe view | viewcloser   the view dialog's state (PrintView) | its close box: "x y"
 //   qs_probe wheel <delta>       posts the view dialog a wheel message
 //   qs_probe shows <path|-> <n>  whether the preview shows the file from line n (CheckPreview)
+//   qs_probe hold <path> <ms>    holds the file open, sharing nothing, as a program that uses
+//                                it would; prints "held" once it does
 // Exit code 0 on success, 1 when the window or the item asked for is not there.
 #include <windows.h>
 // after <windows.h>, which it needs
@@ -297,6 +299,17 @@ int wmain(int argc, wchar_t** argv) {
             std::printf("box %p %s%s\n", static_cast<void*>(box),
                         GetWindow(box, GW_OWNER) == main ? "" : "unowned ", Utf8(text).c_str());
         }
+        return 0;
+    }
+    if (command == L"hold" && argc > 3) {
+        const HANDLE file = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        Sleep(wcstoul(argv[3], nullptr, 10));
+        CloseHandle(file);
         return 0;
     }
     if (command == L"dismiss" && argc > 2) {

@@ -2,7 +2,7 @@
 # program, ask the probe and wait for the exit code.
 # Arguments: Quarrystone.exe QuarrystoneStaged.exe qs_probe.exe scratch-folder
 set -u
-QS_PROGRAM=$1 QS_STAGED=$2 QS_PROBE=$3 QS_SCRATCH=$4 QS_PID=
+QS_PROGRAM=$1 QS_STAGED=$2 QS_PROBE=$3 QS_SCRATCH=$4 QS_PID= QS_STEP=
 . "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-env.sh"
 build=$(dirname "$QS_PROGRAM")
 while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname "$build"); done
@@ -10,8 +10,17 @@ qs_wine_prefix "$build/wineprefix"
 qs_start_xvfb || exit 1
 rm -rf "$QS_SCRATCH" && mkdir -p "$QS_SCRATCH"
 
+# Names the step that follows, for the log and for a failure. With QS_SHOTS set, the screen as
+# the step begins is kept as step-NN.png.
+qs_step() {
+    QS_STEP=$1 QS_STEPS=$((${QS_STEPS:-0} + 1))
+    echo "step: $1"
+    [ -z "${QS_SHOTS:-}" ] || qs_screenshot "$(printf '%s/step-%02d.png' "$QS_SCRATCH" $QS_STEPS)"
+}
+
 qs_fail() {
-    echo "FAIL: $*" >&2
+    echo "FAIL${QS_STEP:+ in step \"$QS_STEP\"}: $*" >&2
+    qs_screenshot "$QS_SCRATCH/failed.png" >&2
     exit 1
 }
 
@@ -75,8 +84,7 @@ qs_tree_settled() {
     echo "$before"
 }
 
-# Waits for the program's one message box, checks its text (and takes a screenshot to $2), and
-# presses OK in it.
+# Waits for the program's one message box, checks its text, and presses OK in it.
 qs_expect_box() {
     local boxes
     for _ in $(seq 40); do
@@ -85,7 +93,6 @@ qs_expect_box() {
         sleep 0.25
     done
     [ "$(cut -d' ' -f3- <<<"$boxes")" = "$1" ] || qs_fail "expected the one box '$1', got '$boxes'"
-    [ -n "${2:-}" ] && sleep 0.3 && qs_screenshot "$2"
     qs_probe dismiss "$(cut -d' ' -f2 <<<"$boxes")" >/dev/null
     sleep 0.5
     [ -z "$(qs_probe boxes)" ] || qs_fail "a second box appeared"

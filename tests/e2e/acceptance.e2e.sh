@@ -1,0 +1,303 @@
+#!/usr/bin/env bash
+# shellcheck disable=SC2046,SC2086  # points ("x y") go on as two words
+# A user's session with the staged program, driven with real X input and checked after every
+# step: the tree opened down two folders; files viewed by double-click and by the menu, an empty
+# one and one that another program holds; the viewer scrolled by keys, wheel and scroll bar,
+# resized, hidden and brought back where it was; Copy Path; Save As, also of an empty file and onto
+# a file that can't be replaced; Properties; About; Enter closes (1). Then short runs: Esc (2)
+# and the other ways to close, and the product, which finds no volume. A failure names its step.
+. "$(dirname "$0")/e2e-lib.sh"
+qs_stage
+volume=$QS_SCRATCH/volume HOLD_PID=
+V_main='' V_view='' V_preview='' V_close='' V_grip='' V_rows='' V_caption=''
+
+# The probe's view lines as variables: V_main, V_view, V_preview, V_close, V_grip ("<visible>
+# <left> <top> <right> <bottom>"), V_rows ("<rows> <hwnd>"), V_caption.
+view_state() {
+    local out name rest
+    out=$(qs_probe view) || qs_fail "there is no view dialog"
+    while read -r name rest; do printf -v "V_$name" '%s' "$rest"; done <<<"$out"
+}
+point() { qs_probe item "$1" || qs_fail "no item '$1' is shown"; }
+click() { xdotool mousemove $1 sleep 0.2 click --repeat "${2:-1}" --delay 80 "${3:-1}" && sleep 0.5; }
+at() { read -r _ l t r b <<<"$1" && echo $(((l + r) / 2)) $(((t + b) / 2)); }
+# Drags a window ("<visible> <left> <top> <right> <bottom>") by its caption so that its corner
+# comes to x y.
+move() {
+    read -r _ l t r _ <<<"$1"
+    xdotool mousemove $(((l + r) / 2)) $((t + 8)) sleep 0.2 mousedown 1 \
+        mousemove --sync $(((l + r) / 2 + $2 - l)) $((t + 8 + $3 - t)) mouseup 1
+    sleep 0.5
+}
+# The viewer is shown with this caption, its preview the file $2 (- for the empty text) from line $3.
+expect_view() {
+    local out
+    sleep 0.3
+    view_state
+    [ "${V_view%% *}" = 1 ] || qs_fail "the viewer is hidden"
+    [ "$V_caption" = "$1" ] || qs_fail "the viewer's caption is '$V_caption', not '$1'"
+    out=$(qs_probe shows "$2" "$3") || qs_fail "the preview does not show $2 from line $3: $out"
+}
+expect_hidden() {
+    sleep 0.3
+    view_state
+    [ "${V_view%% *}" = 0 ] || qs_fail "the viewer shows"
+}
+# Right-clicks the item and picks the menu item that many Down presses away.
+pick() {
+    local p
+    p=$(point "$1") || exit 1
+    xdotool mousemove $p sleep 0.2 click 3 sleep 0.7 key $(printf 'Down %.0s' $(seq "$2")) Return
+}
+# Waits for a window with this exact title, visible to X; prints it.
+wait_window() { timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -1; }
+# Names the file in the Save dialog now open; "yes" answers the question to replace it.
+save_to() {
+    wait_window 'Save As' >/dev/null || qs_fail "no Save dialog"
+    sleep 0.3
+    xdotool type --delay 10 "Z:$(tr / '\\' <<<"$1")"
+    xdotool key Return
+    [ -z "${2:-}" ] || { sleep 1 && xdotool key Return; }
+}
+expect_clipboard() {
+    local got
+    sleep 0.5
+    got=$(timeout 5 xclip -o -selection clipboard)
+    [ "$got" = "$1" ] || qs_fail "clipboard: expected '$1', got '$got'"
+}
+expect_kept() {  # the old copy byte for byte, and nothing left beside it
+    cmp -s "$volume/bootmgr" "$copy" || qs_fail "the copy is no longer bootmgr"
+    ! compgen -G "$QS_SCRATCH/*.tmp" >/dev/null || qs_fail "a temporary file was left behind"
+}
+# Holds a file open in another program, sharing nothing, as the system holds some of its own.
+hold() {
+    wine "$QS_PROBE" hold "Z:$(tr / '\\' <<<"$1")" 60000 >"$QS_SCRATCH/hold.out" 2>&1 </dev/null &
+    HOLD_PID=$!
+    for _ in $(seq 50); do grep -q held "$QS_SCRATCH/hold.out" && return; sleep 0.2; done
+    qs_fail "could not hold $1"
+}
+release() { [ -z "$HOLD_PID" ] || { kill $HOLD_PID && wait $HOLD_PID; } 2>/dev/null; HOLD_PID=; }
+trap 'release; qs_cleanup' EXIT
+
+qs_step "start"
+qs_start "$QS_STAGED_COPY"
+qs_wait_main
+tree=$(qs_tree_settled)
+[ -z "$(qs_probe boxes)" ] || qs_fail "a message box appeared"
+[ "$tree" = "count 1"$'\n'"item 0 1 0 1 $QS_VOLUME" ] || qs_fail "not one collapsed root: $tree"
+# Off the middle of the screen, where centring on the work area would also put the viewer.
+eval "$(qs_probe about)"
+move "- $ml $mt $mr $mb" $((300 - (mr - ml) / 2)) $((300 - (mb - mt) / 2))
+
+qs_step "expand the root"
+qs_keys Tab Right  # the tree takes the focus from "Close" and opens its first item
+tree=$(qs_tree_settled)
+children=$(grep '^item 1 ' <<<"$tree")
+# Folders (item data 1) first, then files (0); within each group the listing's order.
+[ "$(cut -d' ' -f3 <<<"$children" | tr -d '\n')" = 11100 ] || qs_fail "not folders first: $tree"
+names=$(cut -d' ' -f6- <<<"$children" | LC_ALL=C sort | tr '\n' ' ')
+[ "$names" = '$Recycle.Bin BOOTNXT Boot Recovery bootmgr ' ] || qs_fail "the root holds $names"
+
+qs_step "expand Boot and Boot\\en-US (a double-click on a folder does nothing)"
+click "$(point Boot)" 2
+[ "$(qs_tree_settled)" = "$tree" ] || qs_fail "the double-click changed the tree"
+xdotool key Right sleep 0.5 key Down Right
+tree=$(qs_tree_settled)
+[ "$(grep -c . <<<"$tree")" = 10 ] && [ "$(grep -A3 ' Boot$' <<<"$tree")" = "item 1 1 1 1 Boot
+item 2 1 1 1 en-US
+item 3 0 0 0 bootmgr.exe.mui
+item 2 0 0 0 BCD" ] || qs_fail "Boot opened as: $tree"
+
+qs_step "view bootmgr by double-click"
+bootmgr=${QS_VOLUME}bootmgr lines=410
+click "$(point bootmgr)" 2
+expect_view "$bootmgr" "$bootmgr" 0
+read -r _ ml mt mr mb _ vl vt vr vb <<<"$V_main $V_view"
+((vl == (ml + mr) / 2 - (vr - vl) / 2 && vt == (mt + mb) / 2 - (vb - vt) / 2)) ||
+    qs_fail "not centred over the main window: $V_view over $V_main"
+handle=${V_rows#* } rows=${V_rows%% *}
+read -r _ l t r b <<<"$V_preview"
+
+# Keys, the real wheel's notches (down, up), posted wheel deltas (more than one notch up, and 0,
+# which counts as down, each one line), the scroll bar's arrow and its trough below the thumb.
+while IFS='|' read -r name how what top; do
+    qs_step "scroll: $name"
+    case $how in
+        key) xdotool key $what ;;
+        wheel) qs_probe wheel $what ;;
+        notch) click "$(at "$V_preview")" 1 $what ;;
+        click) click "$what" ;;
+    esac
+    expect_view "$bootmgr" "$bootmgr" $top
+done <<<"Page Down|key|Next|$rows
+End|key|End|$((lines - rows))
+Page Up|key|Prior|$((lines - 2 * rows))
+Home|key|Home|0
+Down|key|Down|1
+Up|key|Up|0
+a notch down|notch|5|1
+a notch up|notch|4|0
+delta 360|wheel|360|0
+delta 0|wheel|0|1
+the arrow|click|$((r - 10)) $((b - 10))|2
+the trough|click|$((r - 10)) $((b - 40))|$((2 + rows))
+Home again|key|Home|0"
+
+qs_step "resize the viewer"
+# The size of the dialog, then each of preview, Close and grip as: width height right-gap
+# bottom-gap.
+geometry() {
+    awk '{ printf "%d %d", $4 - $2, $5 - $3
+           for (i = 6; i <= 16; i += 5)
+               printf " %d %d %d %d", $(i+3) - $(i+1), $(i+4) - $(i+2), $4 - $(i+3), $5 - $(i+4)
+           print "" }' <<<"$V_view $V_preview $V_close $V_grip"
+}
+drag() {  # the grip by dx dy
+    xdotool mousemove $(at "$V_grip") sleep 0.2 mousedown 1 mousemove_relative --sync -- $1 $2 \
+        mouseup 1
+    sleep 0.5 && view_state
+}
+opening=$(geometry)
+drag -300 -200
+[ "$(geometry)" = "$opening" ] || qs_fail "shrunk below the opening size: $(geometry)"
+drag 200 150
+read -r w h pw ph rest <<<"$opening"
+grown="$((w + 200)) $((h + 150)) $((pw + 200)) $((ph + 150)) $rest"
+[ "$(geometry)" = "$grown" ] || qs_fail "grown to $(geometry), not $grown"
+expect_view "$bootmgr" "$bootmgr" 0
+# Out of the tree's way, to the screen's lower right.
+read -r _ l t r b <<<"$V_view"
+move "$V_view" $((1260 - r + l)) $((1004 - b + t))
+expect_view "$bootmgr" "$bootmgr" 0
+sized=$V_view rows=${V_rows%% *}
+
+qs_step "hide with Close; keys in the tree still scroll it"
+click "$(at "$V_close")"
+expect_hidden
+click "$(point bootmgr)"
+xdotool key Down
+expect_hidden
+qs_probe shows "$bootmgr" 1 >/dev/null || qs_fail "the hidden preview did not scroll"
+[ "$(qs_probe selected)" = BOOTNXT ] || qs_fail "the tree did not take the key"
+
+qs_step "view Boot\\en-US\\bootmgr.exe.mui by the menu, where the viewer was"
+mui=${QS_VOLUME}Boot\\en-US\\bootmgr.exe.mui
+pick bootmgr.exe.mui 1
+expect_view "$mui" "$mui" 0
+[ "$V_view" = "$sized" ] && [ "${V_rows#* }" = "$handle" ] || qs_fail "not reused: $V_view"
+
+qs_step "view an empty file"
+click "$(point BOOTNXT)" 2
+expect_view "${QS_VOLUME}BOOTNXT" - 0
+
+qs_step "view a file another program holds"
+hold "$volume/Boot/BCD"
+click "$(point BCD)" 2
+expect_view "${QS_VOLUME}Boot\\BCD" - 0
+[ -z "$(qs_probe boxes)" ] || qs_fail "a message box appeared"
+release
+
+qs_step "hide with the close box, then Esc"
+click "$(qs_probe viewcloser)"
+expect_hidden
+click "$(point bootmgr)" 2
+expect_view "$bootmgr" "$bootmgr" 0
+xdotool key Escape
+expect_hidden
+
+qs_step "Copy Path"
+pick bootmgr 2
+expect_clipboard "$bootmgr"
+
+qs_step "Save As"
+copy=$QS_SCRATCH/copy.bin
+pick bootmgr 3
+save_to "$copy"
+sleep 1
+expect_kept
+
+qs_step "Save As of an empty file onto the copy"
+pick BOOTNXT 3
+save_to "$copy" yes
+qs_expect_box "Selected file is empty"
+expect_kept
+
+qs_step "Save As onto a copy another program holds"
+hold "$copy"
+pick bootmgr.exe.mui 3
+save_to "$copy" yes
+qs_expect_box "Can't open target file"
+release
+expect_kept
+
+qs_step "Properties"
+before=$(qs_probe tree)
+pick Boot 2  # the folder menu's second item
+shell=$(wait_window Error) || qs_fail "Properties did not reach the shell"
+xdotool windowfocus --sync "$shell" key Return 2>/dev/null
+sleep 0.5
+[ "$(qs_probe tree)" = "$before" ] || qs_fail "the tree changed"
+[ -z "$(qs_probe boxes)" ] || qs_fail "a message box is left"
+
+qs_step "About opens over the main window and closes"
+# shellcheck disable=SC2154 # the probe's variables come through eval
+about() {
+    local out rc
+    sleep 1
+    out=$(qs_probe about)
+    rc=$?
+    eval "$out"
+    return $rc
+}
+qs_keys --delay 400 alt+space Up Return
+about || qs_fail "no About box"
+[ "$enabled $bl $bt" = "0 $(((ml + mr) / 2 - (br - bl) / 2)) $(((mt + mb) / 2 - (bb - bt) / 2))" ] ||
+    qs_fail "box at $bl $bt, main window enabled: $enabled"
+xdotool key Escape
+about && qs_fail "the About box is still open"
+[ "$enabled" = 1 ] || qs_fail "the main window stays disabled"
+
+qs_step "Enter in the tree closes"
+qs_keys Return
+qs_wait_exit
+[ "$QS_RC" = 1 ] || qs_fail "Enter ended the program with $QS_RC"
+
+qs_step "short runs: each way to close"
+while read -r expected keys; do
+    qs_start "$QS_STAGED_COPY"
+    qs_wait_main
+    qs_keys $keys
+    qs_wait_exit
+    [ "$QS_RC" = "$expected" ] || qs_fail "$keys ended the program with $QS_RC, not $expected"
+done <<'CASES'
+2 Escape
+1 space
+1 Tab Return
+2 alt+F4
+2 --delay 400 alt+space c
+CASES
+
+# Nothing is selected in its empty tree: the file menu, and its commands on the empty path.
+qs_step "the product finds no volume"
+qs_start "$QS_PROGRAM"
+qs_wait_main
+qs_expect_box "The hidden system drive was not found"
+tree=$(qs_tree_settled)
+[ "$tree" = "count 0" ] || qs_fail "the tree is not empty: $tree"
+eval "$(xdotool getwindowgeometry --shell "$QS_WINDOW")"  # X, Y: the window's corner
+empty() { xdotool mousemove $((X + 150)) $((Y + 150)) sleep 0.2 click 3 sleep 0.7 \
+    key $(printf 'Down %.0s' $(seq "$1")) Return; }
+empty 2
+expect_clipboard ""
+empty 3
+save_to "$QS_SCRATCH/nothing.bin"
+qs_expect_box "Can't open selected file"
+[ ! -e "$QS_SCRATCH/nothing.bin" ] || qs_fail "a target was made for the empty path"
+empty 1
+expect_view Dialog - 0
+xdotool key Escape
+expect_hidden
+qs_keys Escape
+qs_wait_exit
+[ "$QS_RC" = 2 ] || qs_fail "Esc ended the product with $QS_RC"
+echo PASS
