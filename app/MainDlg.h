@@ -44,7 +44,8 @@ private:
     HICON m_bigIcon = nullptr;
     HICON m_smallIcon = nullptr;
     // Made on the first request to view a file and kept, hidden or shown, for the rest of the
-    // run: its key filter stays in the loop, which ends before this object goes.
+    // run: its key filter stays in the loop, which ends before this object goes. (One whose window
+    // could not be made is replaced at the next request.)
     std::unique_ptr<CViewDlg> m_viewDlg;
 };
 

@@ -118,10 +118,12 @@ LRESULT CMainDlg::OnViewFile(LPARAM lParam) {
     const auto* path = reinterpret_cast<const wchar_t*>(lParam);
     if (path == nullptr)
         return 1;
-    if (m_viewDlg != nullptr) {
+    if (m_viewDlg != nullptr && m_viewDlg->m_hWnd != nullptr) {
         m_viewDlg->LoadFile(FromWide(path));
     } else {
-        // A window that cannot be made is not reported; the object stays all the same.
+        // A window that cannot be made is not reported, and the next request makes a fresh
+        // object, or no file could be viewed for the rest of the run. An object without a window
+        // never joined the loop's filters, so it can go.
         m_viewDlg = std::make_unique<CViewDlg>(FromWide(path));
         m_viewDlg->Create(m_hWnd);
     }

@@ -240,31 +240,5 @@ TEST_F(FilePreviewCtrlTest, PaintsTheLinesOrTheCentredEmptyTextInTheFont) {
     }
 }
 
-// How many more GDI objects this process may make: a leak of any kind lowers it. (GetGuiResources
-// answers 0 under Wine, so the objects are counted by filling the handle table for a moment.)
-int CountRoomForGdiObjects() {
-    std::vector<HBRUSH> brushes;
-    for (HBRUSH brush; brushes.size() < 200000 && (brush = ::CreateSolidBrush(RGB(1, 2, 3)));)
-        brushes.push_back(brush);
-    for (HBRUSH brush : brushes)
-        ::DeleteObject(brush);
-    return static_cast<int>(brushes.size());
-}
-
-TEST_F(FilePreviewCtrlTest, PaintingReleasesEveryGdiObject) {
-    const auto paintMany = [this] {
-        ASSERT_TRUE(Show(L"gdi.bin", 5000));
-        for (int i = 0; i < 50; ++i)
-            LinesFormattedBy(WM_VSCROLL, SB_LINEDOWN);
-        m_preview.SetFile(nullptr);  // the empty-state text takes the other path
-        Shot();
-    };
-    paintMany();  // the first paints may fill the system's caches
-    const int room = CountRoomForGdiObjects();
-    ASSERT_GT(room, 1000);
-    paintMany();
-    EXPECT_EQ(CountRoomForGdiObjects(), room);
-}
-
 }  // namespace
 }  // namespace qs

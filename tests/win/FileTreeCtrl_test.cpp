@@ -19,9 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What the tree and its parent saw: the tree's WM_SETREDRAW switches, the WM_VIEW_FILE paths.
+// The tree's WM_SETREDRAW switches.
 std::vector<WPARAM> g_redraws;
-std::vector<std::u16string> g_viewRequests;
 std::vector<std::wstring> g_deniedPatterns;  // searches the platform layer refuses
 WNDPROC g_treeProc = nullptr;
 
@@ -42,10 +41,6 @@ LRESULT CALLBACK RecordingTreeProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lP
 
 // The parent reflects its children's notifications back, as the main dialog does.
 LRESULT CALLBACK ParentProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    if (uMsg == WM_VIEW_FILE) {
-        g_viewRequests.push_back(FromWide(reinterpret_cast<const wchar_t*>(lParam)));
-        return 1;
-    }
     if (uMsg == WM_NOTIFY)
         return ::SendMessageW(reinterpret_cast<const NMHDR*>(lParam)->hwndFrom, 0x2000 + WM_NOTIFY,
                               wParam, lParam);
@@ -100,10 +95,8 @@ protected:
     TVITEMW Read(HTREEITEM handle, std::u16string* text = nullptr) const {
         wchar_t buffer[300] = {};
         TVITEMW item = {};
-        item.mask =
-            TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_STATE;
+        item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
         item.hItem = handle;
-        item.stateMask = TVIS_EXPANDED | TVIS_SELECTED;
         item.pszText = buffer;
         item.cchTextMax = 300;
         ::SendMessageW(m_tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
@@ -111,20 +104,9 @@ protected:
             *text = FromWide(buffer);
         return item;
     }
-    // The item of that text, anywhere in the tree.
-    HTREEITEM Find(const std::u16string& text, HTREEITEM first = nullptr) const {
-        for (HTREEITEM h = first ? first : Root(); h; h = Next(h, TVGN_NEXT)) {
-            std::u16string itemText;
-            Read(h, &itemText);
-            HTREEITEM child = Next(h, TVGN_CHILD);
-            if (itemText == text || (child && (child = Find(text, child))))
-                return itemText == text ? h : child;
-        }
-        return nullptr;
-    }
     // Every item, one line each, indented by depth: the text, '/' for the folder flag, '+' for
-    // the children indicator, the image, and "open" or "selected". Runs of siblings of the same
-    // kind are sorted, since the listing order is the file system's.
+    // the children indicator, and the image. Runs of siblings of the same kind are sorted, since
+    // the listing order is the file system's.
     std::string Dump(HTREEITEM first = nullptr, const std::string& indent = "") const {
         std::vector<std::pair<LPARAM, std::string>> lines;
         for (HTREEITEM h = first ? first : Root(); h; h = Next(h, TVGN_NEXT)) {
@@ -134,9 +116,7 @@ protected:
             lines.push_back(
                 {item.lParam, indent + Utf16ToUtf8(text) + (item.lParam ? "/" : "") +
                                   (item.cChildren ? "+ " : " ") + std::to_string(item.iImage) +
-                                  (item.iSelectedImage != item.iImage ? " two images" : "") +
-                                  (item.state & TVIS_EXPANDED ? " open" : "") +
-                                  (item.state & TVIS_SELECTED ? " selected" : "") + "\n" +
+                                  (item.iSelectedImage != item.iImage ? " two images" : "") + "\n" +
                                   (child ? Dump(child, indent + "  ") : "")});
         }
         for (auto run = lines.begin(); run != lines.end();) {
@@ -149,14 +129,6 @@ protected:
         for (const auto& line : lines)
             out += line.second;
         return out;
-    }
-    void Select(HTREEITEM item) const {
-        ::SendMessageW(m_tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-    }
-    // The user's key or double-click on an item: unlike TVM_EXPAND they notify the parent.
-    void Press(HTREEITEM item, WPARAM key) const {
-        Select(item);
-        ::SendMessageW(m_tree, key ? WM_KEYDOWN : WM_LBUTTONDBLCLK, key ? key : MK_LBUTTON, 0);
     }
 
     HWND m_parent = nullptr, m_tree = nullptr;
@@ -210,45 +182,6 @@ TEST_F(FileTreeCtrlTest, PopulatingListsFoldersFirstWithTheirIndicatorsIconsAndP
     // The view outlives the control object: it must not keep the destroyed image list.
     m_ctrl.reset();
     EXPECT_EQ(0, ::SendMessageW(m_tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
-}
-
-// Attached, the control fills the tree from the loop, lists a folder on its first expansion only,
-// and asks its parent to view a double-clicked file.
-TEST_F(FileTreeCtrlTest, MessagesDriveTheTree) {
-    Folder("Boot/Fonts");
-    File("Boot/BCD");
-    File("bootmgr");
-    m_ctrl->m_hWnd = nullptr;  // attached by subclassing instead
-    MSG msg;
-    ASSERT_TRUE(m_ctrl->SubclassWindow(m_tree));
-    EXPECT_EQ(Dump(), "");  // nothing before the loop delivers the start message
-    Press(nullptr, 0);      // a double-click with nothing selected
-    ASSERT_TRUE(::PeekMessageW(&msg, m_tree, WM_POPULATE_TREE, WM_POPULATE_TREE, PM_REMOVE));
-    ::DispatchMessageW(&msg);
-    EXPECT_EQ(::SendMessageW(m_tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0),
-              reinterpret_cast<LRESULT>(m_ctrl->GetImageList()));
-    const std::string root = Utf16ToUtf8(m_volume);
-    EXPECT_EQ(Dump(), root + "/+ 0\n");  // collapsed, and the program selects nothing
-
-    Press(Root(), VK_ADD);
-    EXPECT_EQ(Dump(), root + "/+ 0 open selected\n  Boot/+ 1\n  bootmgr 6\n");
-    // Changed on disk, collapsed and expanded again: the first listing stays.
-    File("BOOTNXT");
-    Folder("Recovery");
-    Press(Root(), VK_SUBTRACT);
-    Press(Root(), VK_ADD);
-    EXPECT_EQ(Dump(), root + "/+ 0 open selected\n  Boot/+ 1\n  bootmgr 6\n");
-
-    // Double-clicks: the root and a folder send nothing and keep their expansion; files are
-    // asked for by their full path.
-    Press(Root(), 0);
-    Press(Find(u"Boot"), 0);
-    EXPECT_EQ(Dump(), root + "/+ 0 open\n  Boot/+ 1 selected\n  bootmgr 6\n");
-    Press(Find(u"bootmgr"), 0);
-    Press(Find(u"Boot"), VK_ADD);
-    Press(Find(u"BCD"), 0);
-    EXPECT_EQ(g_viewRequests,
-              (std::vector<std::u16string>{u"", m_volume + u"bootmgr", m_volume + u"Boot\\BCD"}));
 }
 
 }  // namespace
