@@ -12,7 +12,6 @@
 //   qs_probe about               the About box as shell assignments (see PrintAbout)
 //   qs_probe syscommand <hex>    posts WM_SYSCOMMAND with that wParam to the main window
 //   qs_probe selected            the selected item's text
-//   qs_probe send-view <path>    sends the main window WM_VIEW_FILE with the path (may be empty)
 //   qs_probe view | viewcloser   the view dialog's state (PrintView) | its close box: "x y"
 //   qs_probe wheel <delta>       posts the view dialog a wheel message
 //   qs_probe shows <path|-> <n>  whether the preview shows the file from line n (CheckPreview)
@@ -350,17 +349,6 @@ int wmain(int argc, wchar_t** argv) {
         if (!item.tv.hItem || !remote.Send(TVM_GETITEMW, 0, item))
             return 1;
         std::printf("%s\n", Utf8(item.text).c_str());
-        return 0;
-    }
-    if (command == L"send-view") {
-        Remote toMain(main);
-        struct {
-            wchar_t path[1024];
-        } text{};
-        wcsncpy(text.path, argc > 2 ? argv[2] : L"", 1023);
-        if (!toMain.ok())
-            return 1;
-        toMain.Send(0x88C6, 0, text);  // WM_VIEW_FILE
         return 0;
     }
     HWND view = FindView(main);

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# shellcheck disable=SC2046,SC2086  # points ("x y") go on as two words
+# shellcheck disable=SC2046,SC2086,SC2154 # points ("x y") go on as two words; eval sets variables
 # A user's session with the staged program, driven with real X input and checked after every
 # step: the tree opened down two folders; files viewed by double-click and by the menu, an empty
 # one and one that another program holds; the viewer scrolled by keys, wheel and scroll bar,
 # resized, hidden and brought back where it was; Copy Path; Save As, also of an empty file and onto
-# a file that can't be replaced; Properties; About; Enter closes (1). Then short runs: Esc (2)
+# a file that can't be replaced; Properties; About and its link; Enter closes (1). Then short runs: Esc (2)
 # and the other ways to close, and the product, which finds no volume. A failure names its step.
 . "$(dirname "$0")/e2e-lib.sh"
 qs_stage
@@ -239,23 +239,78 @@ sleep 0.5
 [ "$(qs_probe tree)" = "$before" ] || qs_fail "the tree changed"
 [ -z "$(qs_probe boxes)" ] || qs_fail "a message box is left"
 
-qs_step "About opens over the main window and closes"
-# shellcheck disable=SC2154 # the probe's variables come through eval
-about() {
+# The About box, opened and closed each way: centred over the main window, which it disables
+# and gives back as it was. Its link: nothing right of the text or for a press dragged off it; a
+# click, Space and Enter open the address (Wine hands it to the first of its browsers that starts:
+# here a script that writes it down) and turn it to the visited colour; each showing starts in the
+# link colour; the user's colours come from the registry, a wrong one is passed over.
+opened=$QS_SCRATCH/opened.txt
+: >"$opened"
+printf '#!/bin/sh\necho "$1" >>"%s"\n' "$opened" >"$QS_SCRATCH/browser"
+chmod +x "$QS_SCRATCH/browser"
+wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$QS_SCRATCH/browser" /f \
+    </dev/null >/dev/null 2>&1
+# reg add|delete "" (the link colour) or " Visited", and the value to add.
+reg() {
+    wine reg "$1" 'HKCU\Software\Microsoft\Internet Explorer\Settings' /v "Anchor Color$2" \
+        ${3:+/d "$3"} /f </dev/null >/dev/null 2>&1
+}
+reg delete ""; reg delete " Visited"
+# The probe's view as variables (see PrintAbout); false when the box is not shown.
+look() {
     local out rc
-    sleep 1
     out=$(qs_probe about)
     rc=$?
     eval "$out"
     return $rc
 }
-qs_keys --delay 400 alt+space Up Return
-about || qs_fail "no About box"
-[ "$enabled $bl $bt" = "0 $(((ml + mr) / 2 - (br - bl) / 2)) $(((mt + mb) / 2 - (bb - bt) / 2))" ] ||
-    qs_fail "box at $bl $bt, main window enabled: $enabled"
-xdotool key Escape
-about && qs_fail "the About box is still open"
-[ "$enabled" = 1 ] || qs_fail "the main window stays disabled"
+# Waits for the box to show: the link's colour, the addresses opened so far, the focused id.
+expect_box() {
+    local now=''
+    for _ in $(seq 25); do
+        look && now="$ink $(wc -l <"$opened") $focus"
+        [ "$now" = "$*" ] && break
+        sleep 0.2
+    done
+    [ "$now" = "$*" ] || qs_fail "colour, opened, focus: '$now', not '$*'"
+    [ "$bl $bt" = "$(((ml + mr) / 2 - (br - bl) / 2)) $(((mt + mb) / 2 - (bb - bt) / 2))" ] ||
+        qs_fail "box at $bl $bt $br $bb, not centred over the main window at $main"
+    [ "$enabled" = 0 ] || qs_fail "the main window is not disabled"
+    [ "$(sort -u "$opened")" = "$([ "$2" = 0 ] || echo https://www.quarrystone.example/)" ] ||
+        qs_fail "opened: $(cat "$opened")"
+}
+expect_closed() {
+    for _ in $(seq 25); do
+        look || break
+        sleep 0.2
+    done
+    look && qs_fail "the box is still open"
+    [ "$ml $mt $mr $mb $enabled" = "$main 1" ] || qs_fail "main window $ml $mt $mr $mb $enabled"
+    kill -0 "$QS_PID" 2>/dev/null || qs_fail "the program ended"
+}
+look
+main="$ml $mt $mr $mb"
+while IFS='|' read -r name action expected; do
+    qs_step "About: $name"
+    eval "$action"
+    if [ "$expected" = closed ]; then expect_closed; else expect_box $expected; fi
+done <<'STEPS'
+opened from the system menu|qs_keys --delay 400 alt+space Up Return|0000ff 0 1
+a click right of the text|click "$((lr - 10)) $(((lt + lb) / 2))"|0000ff 0 1
+a press on the text released off it|xdotool mousemove $((ll + 40)) $(((lt + lb) / 2)) sleep 0.2 mousedown 1 mousemove --sync $((ll + 40)) $((lb + 25)) mouseup 1|0000ff 0 1002
+a click on the text|click "$((ll + 10)) $(((lt + lb) / 2))"|800080 1 1002
+Space|xdotool key space|800080 2 1002
+Enter|xdotool key Return|800080 3 1002
+Esc|xdotool key Escape|closed
+the user's colours, opened by the system command E14F|reg add "" 255,0,0; reg add " Visited" 0,128,0; qs_probe syscommand E14F|ff0000 3 1
+a click in them|click "$((ll + 10)) $(((lt + lb) / 2))"|008000 4 1002
+Alt+F4|xdotool key alt+F4|closed
+a wrong colour|reg add "" 255,0; qs_keys --delay 400 alt+space Up Return|0000ff 4 1
+Enter on OK|xdotool key Return|closed
+a click on OK|qs_keys --delay 400 alt+space Up Return; expect_box 0000ff 4 1; click "$okx $oky"|closed
+STEPS
+reg delete ""; reg delete " Visited"
+wine reg delete 'HKCU\Software\Wine\WineBrowser' /v Browsers /f </dev/null >/dev/null 2>&1
 
 qs_step "Enter in the tree closes"
 qs_keys Return

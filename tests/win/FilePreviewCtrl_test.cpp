@@ -5,11 +5,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <vector>
 
-#include "platform/GdiHandles.h"
-#include "platform/WideText.h"
 #include "preview/FilePreviewCtrl.h"
 #include "preview/LineFormat.h"
 
@@ -24,9 +21,6 @@ LRESULT CALLBACK ParentProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) 
         g_notifications.push_back(*reinterpret_cast<const NMHDR*>(lParam));
     return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
-
-// Pixels as 0x00RRGGBB, row by row.
-using Pixels = std::vector<std::uint32_t>;
 
 // A control attached to a static in a visible parent, at 10 bytes a line.
 class FilePreviewCtrlTest : public ::testing::Test {
@@ -82,37 +76,6 @@ protected:
         ::UpdateWindow(m_static);
         return m_preview.GetFormattedLineCount() - before;
     }
-    // The control as it paints itself or, given `draw`, what that draws on white in the font.
-    Pixels Shot(const std::function<void(HDC, const RECT&)>& draw = nullptr) {
-        const RECT c = Client();
-        ::InvalidateRect(m_static, nullptr, FALSE);
-        ::UpdateWindow(m_static);
-        const HDC window = ::GetDC(m_static);
-        CMemoryDC memory(window);
-        CGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(window, c.right, c.bottom));
-        CGdiObject<HFONT> font(::CreateFontW(
-            14, 7, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-            CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, FIXED_PITCH | FF_DONTCARE, L"Courier"));
-        {
-            CSelectObject selectBitmap(memory.Get(), bitmap.Get());
-            CSelectObject selectFont(memory.Get(), font.Get());
-            ::FillRect(memory.Get(), &c, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-            if (draw)
-                draw(memory.Get(), c);
-            else
-                ::BitBlt(memory.Get(), 0, 0, c.right, c.bottom, window, 0, 0, SRCCOPY);
-        }
-        Pixels pixels(static_cast<size_t>(c.right) * c.bottom);
-        BITMAPINFO info = {};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), c.right, -c.bottom, 1, 32, 0, 0, 0, 0, 0, 0};
-        ::GetDIBits(memory.Get(), bitmap.Get(), 0, c.bottom, pixels.data(), &info, DIB_RGB_COLORS);
-        ::ReleaseDC(m_static, window);
-        for (std::uint32_t& p : pixels)
-            p &= 0xFFFFFF;
-        EXPECT_NE(pixels, Pixels(pixels.size(), 0xFFFFFF)) << "nothing drawn";
-        return pixels;
-    }
-
     HWND m_parent = nullptr, m_static = nullptr;
     CFilePreviewCtrl m_preview;
     std::vector<std::filesystem::path> m_files;
@@ -145,6 +108,9 @@ TEST_F(FilePreviewCtrlTest, BarsFollowTheFileOnlyChangesRepaintAndDestroyingRele
     EXPECT_EQ(toBottom, Bar(SB_VERT).nPage);
     EXPECT_EQ(LinesFormattedBy(WM_VSCROLL, SB_PAGEDOWN), 0u);
 
+    // A file that can't be opened changes nothing else: the bars stay until the next file.
+    EXPECT_FALSE(m_preview.SetFile(L"C:\\qs-preview-missing\\nothing.bin"));
+    EXPECT_TRUE(Bars());
     Resize(400, 300);  // 25 bytes fit: no bars
     ASSERT_TRUE(Show(L"small.bin", 25));
     EXPECT_FALSE(Bars() || (::GetWindowLongW(m_static, GWL_STYLE) & WS_HSCROLL));
@@ -198,46 +164,6 @@ TEST_F(FilePreviewCtrlTest, DraggingTheThumbFollowsThe32BitTrackingPosition) {
     }
     EXPECT_GT(m_preview.GetLayout().m_topLine, 65535);
     EXPECT_EQ(Bar(SB_VERT).nPos, m_preview.GetLayout().m_topLine);
-}
-
-TEST_F(FilePreviewCtrlTest, PaintsTheLinesOrTheCentredEmptyTextInTheFont) {
-    std::string content;
-    for (int i = 0; i < 300; ++i)
-        content += static_cast<char>(i);
-    ASSERT_TRUE(Show(L"text.bin", 300, content));
-    Resize(500, 200);  // the line and one more column fit: lines start at x = 7
-    std::vector<std::u16string> lines;
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(content.data());
-    for (int k = 0; k < (Client().bottom + 13) / 14; ++k)
-        lines.push_back(FormatLine(bytes + k * 10, 10, static_cast<std::uint32_t>(k * 10), 10));
-    EXPECT_TRUE(Shot() == Shot([&lines](HDC dc, const RECT&) {
-                    for (size_t k = 0; k < lines.size(); ++k)
-                        ::TextOutW(dc, 7, 13 * static_cast<int>(k), AsWide(lines[k]),
-                                   static_cast<int>(lines[k].size()));
-                }));
-
-    const auto emptyText = [](HDC dc, const RECT& client) {
-        wchar_t text[] = L"No data to display";
-        RECT measured = {};
-        ::DrawTextExW(dc, text, -1, &measured, DT_CALCRECT, nullptr);
-        const int left = client.right / 2 - measured.right / 2;
-        RECT target = {left, 0, left + measured.right, measured.bottom};
-        ::DrawTextExW(dc, text, -1, &target, 0, nullptr);
-    };
-    // No file, an empty file or one that cannot be opened: the empty text. A failed open
-    // changes nothing but the file: the bars stay.
-    Resize(300, 300);
-    for (int round = 0; round < 3; ++round) {
-        ASSERT_TRUE(Show(L"before.bin", 2000));
-        if (round == 0)
-            EXPECT_FALSE(m_preview.SetFile(L"C:\\qs-preview-missing\\nothing.bin"));
-        else
-            EXPECT_TRUE(round == 1 ? Show(L"empty.bin", 0) : m_preview.SetFile(nullptr));
-        EXPECT_EQ(Bars(), round == 0) << round;
-        const std::uint64_t formatted = m_preview.GetFormattedLineCount();
-        EXPECT_TRUE(Shot() == Shot(emptyText)) << round;
-        EXPECT_EQ(m_preview.GetFormattedLineCount(), formatted);
-    }
 }
 
 }  // namespace
