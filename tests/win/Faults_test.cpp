@@ -415,7 +415,7 @@ TEST_F(FaultsTest, ALongSessionOfViewsAndScrollsDoesNotGrow) {
     EXPECT_LE(last[0], first[0]);
     EXPECT_GE(last[1], first[1]);
     // The heap commits 64 KiB at a time and Wine's caches fill during the first hundred views
-    // (seen: one such step, then flat); a path leaked a view would pass this, a bitmap at once.
+    // (seen: one such step, then flat). A path leaked each view would pass it, a bitmap at once.
     EXPECT_LE(last[2], first[2] + 128 * 1024);
     // A double-click on the root or a folder views and expands nothing; expanding the root again
     // lists nothing anew, so the file gone since keeps its item.
