@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "platform/DialogImpl.h"
-#include "platform/HyperLink.h"
+#include "platform/window/DialogImpl.h"
+#include "platform/window/HyperLink.h"
 
 namespace qs {
 

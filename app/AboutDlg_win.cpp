@@ -1,6 +1,6 @@
 #include "app/AboutDlg.h"
 
-#include "platform/CentreWindow.h"
+#include "platform/window/CentreWindow.h"
 #include "res/resource.h"
 
 namespace qs {

@@ -6,10 +6,10 @@
 
 #include <memory>
 
-#include "platform/DialogImpl.h"
-#include "platform/MessageLoop.h"
-#include "platform/UpdateUI.h"
-#include "platform/VolumeQueries.h"
+#include "platform/system/VolumeQueries.h"
+#include "platform/window/DialogImpl.h"
+#include "platform/window/MessageLoop.h"
+#include "platform/window/UpdateUI.h"
 #include "preview/ViewDlg.h"
 #include "tree/FileTreeCtrl.h"
 

@@ -1,10 +1,10 @@
 #include "app/MainDlg.h"
 
 #include "app/AboutDlg.h"
-#include "platform/AppModule.h"
-#include "platform/CentreWindow.h"
-#include "platform/MessageRules.h"
-#include "platform/WideText.h"
+#include "platform/system/WideText.h"
+#include "platform/window/AppModule.h"
+#include "platform/window/CentreWindow.h"
+#include "platform/window/MessageRules.h"
 #include "res/resource.h"
 
 namespace qs {

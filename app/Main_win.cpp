@@ -8,8 +8,8 @@
 
 #include "app/MainDlg.h"
 #include "app/RunDialog.h"
-#include "platform/AppModule.h"
-#include "platform/VolumeQueries.h"
+#include "platform/system/VolumeQueries.h"
+#include "platform/window/AppModule.h"
 
 namespace qs {
 namespace {

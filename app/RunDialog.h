@@ -1,7 +1,7 @@
 // The run step of the process: the main dialog inside this thread's message loop. Win32 only.
 #pragma once
 
-#include "platform/DialogImpl.h"
+#include "platform/window/DialogImpl.h"
 
 namespace qs {
 

@@ -1,7 +1,7 @@
 #include "app/RunDialog.h"
 
-#include "platform/AppModule.h"
-#include "platform/MessageLoop.h"
+#include "platform/window/AppModule.h"
+#include "platform/window/MessageLoop.h"
 
 namespace qs {
 

@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "bench/TableLine.h"
-#include "platform/FileMapping.h"
-#include "platform/Text.h"
+#include "platform/system/FileMapping.h"
+#include "platform/system/Text.h"
 #include "preview/LineFormat.h"
 #include "preview/MappedFile.h"
 

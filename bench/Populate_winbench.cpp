@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "bench/TableLine.h"
-#include "platform/WideText.h"
+#include "platform/system/WideText.h"
 #include "tree/FileTreeCtrl.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "platform/Text.h"
+#include "platform/system/Text.h"
 #include "preview/LineFormat.h"
 #include "preview/MappedFile.h"
 #include "preview/PreviewLayout.h"

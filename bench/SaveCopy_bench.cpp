@@ -16,7 +16,7 @@
 
 #include "bench/TableLine.h"
 #include "commands/SaveCopy.h"
-#include "platform/Text.h"
+#include "platform/system/Text.h"
 
 namespace {
 

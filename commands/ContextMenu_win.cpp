@@ -4,7 +4,7 @@
 
 #include "commands/FileCommands.h"
 #include "commands/MenuPlacement_win.h"
-#include "platform/AppModule.h"
+#include "platform/window/AppModule.h"
 #include "res/resource.h"
 #include "tree/FileTreeCtrl.h"
 

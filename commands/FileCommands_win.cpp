@@ -3,11 +3,11 @@
 #include <commctrl.h>
 
 #include "commands/SaveCopy.h"
-#include "platform/Clipboard.h"
-#include "platform/FileDialog.h"
-#include "platform/PropertySheet.h"
-#include "platform/UiGuards.h"
-#include "platform/WideText.h"
+#include "platform/system/Clipboard.h"
+#include "platform/system/PropertySheet.h"
+#include "platform/system/WideText.h"
+#include "platform/window/FileDialog.h"
+#include "platform/window/UiGuards.h"
 #include "res/resource.h"
 #include "tree/FileTreeCtrl.h"
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/CopyFiles.h"
+#include "platform/system/CopyFiles.h"
 
 namespace qs {
 

@@ -9,8 +9,8 @@
 #include <mutex>
 #include <string>
 
-#include "platform/GdiHandles.h"
-#include "platform/WindowImpl.h"
+#include "platform/window/GdiHandles.h"
+#include "platform/window/WindowImpl.h"
 #include "preview/MappedFile.h"
 #include "preview/PreviewLayout.h"
 

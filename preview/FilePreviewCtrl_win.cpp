@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "platform/WideText.h"
+#include "platform/system/WideText.h"
 #include "preview/LineFormat.h"
 
 namespace qs {

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/FileMapping.h"
+#include "platform/system/FileMapping.h"
 
 namespace qs {
 

@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "platform/DialogImpl.h"
-#include "platform/DialogResize.h"
-#include "platform/MessageLoop.h"
+#include "platform/window/DialogImpl.h"
+#include "platform/window/DialogResize.h"
+#include "platform/window/MessageLoop.h"
 #include "preview/FilePreviewCtrl.h"
 
 namespace qs {

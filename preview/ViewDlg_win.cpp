@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "platform/AppModule.h"
-#include "platform/CentreWindow.h"
-#include "platform/WideText.h"
+#include "platform/system/WideText.h"
+#include "platform/window/AppModule.h"
+#include "platform/window/CentreWindow.h"
 #include "res/resource.h"
 
 namespace qs {

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes platform/LowerCaseTable_posix.h: the Unicode simple lower-case mapping as runs.
+"""Writes platform/system/LowerCaseTable_posix.h: the Unicode simple lower-case mapping as runs.
 
 Python's str.lower() is the full mapping; it differs from the simple one only where the full
 mapping yields more than one character (U+0130 alone), whose simple mapping is U+0069.
@@ -76,7 +76,7 @@ def main():
     for first, last, d, stride in rows:
         lines.append("    {0x%05X, 0x%05X, %d, %d}," % (first, last, d, stride))
     lines += ["};", "", "}  // namespace", "}  // namespace qs", ""]
-    with open("platform/LowerCaseTable_posix.h", "w") as f:
+    with open("platform/system/LowerCaseTable_posix.h", "w") as f:
         f.write("\n".join(lines))
     print("%d runs" % len(rows), file=sys.stderr)
 

@@ -14,8 +14,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/VolumeQueries.h"
-#include "platform/WindowImpl.h"
+#include "platform/system/VolumeQueries.h"
+#include "platform/window/WindowImpl.h"
 
 namespace qs {
 

@@ -2,9 +2,9 @@
 // double-click that asks for a file to be viewed and the right click's context menu.
 #include "tree/FileTreeCtrl.h"
 
-#include "platform/MessageRules.h"
-#include "platform/UiGuards.h"
-#include "platform/WideText.h"
+#include "platform/system/WideText.h"
+#include "platform/window/MessageRules.h"
+#include "platform/window/UiGuards.h"
 
 namespace qs {
 

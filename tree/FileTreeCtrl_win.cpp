@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "platform/FileSearch.h"
-#include "platform/UiGuards.h"
-#include "platform/WideText.h"
+#include "platform/system/FileSearch.h"
+#include "platform/system/WideText.h"
+#include "platform/window/UiGuards.h"
 #include "tree/FileTypeIcons.h"
 #include "tree/HiddenVolume.h"
 #include "tree/IconIndex.h"

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/VolumeQueries.h"
+#include "platform/system/VolumeQueries.h"
 
 namespace qs {
 

@@ -1,6 +1,6 @@
 #include "tree/IconIndex.h"
 
-#include "platform/CaseMapping.h"
+#include "platform/system/CaseMapping.h"
 
 namespace qs {
 

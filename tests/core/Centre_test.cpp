@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/Centre.h"
+#include "platform/window/Centre.h"
 
 namespace qs {
 namespace {

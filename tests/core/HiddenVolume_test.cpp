@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/StagedVolumeQueries.h"
+#include "platform/system/StagedVolumeQueries.h"
 #include "tree/HiddenVolume.h"
 
 namespace qs {

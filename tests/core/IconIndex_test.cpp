@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/CaseMapping.h"
-#include "platform/Text.h"
+#include "platform/system/CaseMapping.h"
+#include "platform/system/Text.h"
 #include "tree/IconIndex.h"
 
 namespace qs {

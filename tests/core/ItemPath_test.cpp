@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/Text.h"
+#include "platform/system/Text.h"
 #include "tree/ItemPath.h"
 
 namespace qs {

@@ -1,4 +1,4 @@
-#include "platform/LinkColour.h"
+#include "platform/window/LinkColour.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/FileMapping.h"
+#include "platform/system/FileMapping.h"
 #include "preview/LineFormat.h"
 
 namespace qs {

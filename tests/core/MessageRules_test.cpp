@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MessageRules.h"
+#include "platform/window/MessageRules.h"
 
 namespace qs {
 namespace {

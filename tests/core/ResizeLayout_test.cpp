@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/ResizeLayout.h"
+#include "platform/window/ResizeLayout.h"
 
 namespace qs {
 namespace {

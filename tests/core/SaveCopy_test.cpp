@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-#include "platform/Text.h"
+#include "platform/system/Text.h"
 
 namespace qs {
 namespace {

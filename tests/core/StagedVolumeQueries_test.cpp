@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "platform/StagedVolumeQueries.h"
+#include "platform/system/StagedVolumeQueries.h"
 
 namespace qs {
 namespace {

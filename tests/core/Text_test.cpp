@@ -1,4 +1,4 @@
-#include "platform/Text.h"
+#include "platform/system/Text.h"
 
 #include <gtest/gtest.h>
 

@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/FileSearch.h"
-#include "platform/StagedVolumeQueries.h"
-#include "platform/Text.h"
-#include "platform/WideText.h"
+#include "platform/system/FileSearch.h"
+#include "platform/system/StagedVolumeQueries.h"
+#include "platform/system/Text.h"
+#include "platform/system/WideText.h"
 #include "tree/FileTreeCtrl.h"
 
 namespace qs {

@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/DialogImpl.h"
-#include "platform/WindowImpl.h"
+#include "platform/window/DialogImpl.h"
+#include "platform/window/WindowImpl.h"
 
 namespace qs {
 namespace {

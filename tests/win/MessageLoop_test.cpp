@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MessageLoop.h"
+#include "platform/window/MessageLoop.h"
 
 namespace qs {
 namespace {
