@@ -1,6 +1,9 @@
-// The tree's right click: select the item under the pointer, show its context menu there and
-// carry out the chosen command, all inside the one message.
+// The tree's context menu: on a right click, select the item under the pointer and open the menu
+// there; from the keyboard, open it under the selected item's label. Either way the chosen command
+// runs on the item's full path inside the one message.
 #include <windows.h>
+
+#include <cstring>
 
 #include "commands/FileCommands.h"
 #include "commands/MenuPlacement_win.h"
@@ -52,13 +55,39 @@ private:
 }  // namespace
 
 LRESULT CFileTreeCtrl::OnRButtonDown(WPARAM keys, LPARAM point) {
-    // Declared in this order so that, on every way out, the button goes up first, then the menu
-    // is destroyed, then the path released.
-    std::u16string path;
-    CLoadedMenu menu;
     // The tree view selects the item under a left click; where there is none, nothing changes.
     ::SendMessageW(m_hWnd, WM_LBUTTONDOWN, keys, point);
+    // Goes up once the menu and its command are done, on every way out.
     const CLeftButtonUp buttonUp(m_hWnd, keys, point);
+    // Signed 16-bit coordinates: left of or above a monitor's origin they are negative.
+    POINT screen = {static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+    ::ClientToScreen(m_hWnd, &screen);
+    TrackSelectedItemMenu(screen);
+    return 0;
+}
+
+LRESULT CFileTreeCtrl::OnKeyboardMenu() {
+    const auto selected =
+        reinterpret_cast<HTREEITEM>(::SendMessageW(m_hWnd, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (selected == nullptr)
+        return 0;
+    // Under the selected item's label, scrolled into view first when the user scrolled it away.
+    ::SendMessageW(m_hWnd, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(selected));
+    // TVM_GETITEMRECT reads the item from the start of the rectangle it fills.
+    RECT label = {};
+    std::memcpy(&label, &selected, sizeof selected);
+    if (!::SendMessageW(m_hWnd, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label)))
+        return 0;
+    POINT screen = {label.left, label.bottom};
+    ::ClientToScreen(m_hWnd, &screen);
+    TrackSelectedItemMenu(screen);
+    return 0;
+}
+
+void CFileTreeCtrl::TrackSelectedItemMenu(POINT screen) {
+    // Declared in this order so that the menu is destroyed before the path is released.
+    std::u16string path;
+    CLoadedMenu menu;
 
     // Files, and anything whose folder flag can't be read, get the file menu.
     TVITEMW item = {};
@@ -72,17 +101,13 @@ LRESULT CFileTreeCtrl::OnRButtonDown(WPARAM keys, LPARAM point) {
 
     const HMENU popup = menu.Load(isFolder ? IDR_FOLDER_MENU : IDR_FILE_MENU);
     if (popup == nullptr)
-        return 0;
+        return;
 
-    // Signed 16-bit coordinates: left of or above a monitor's origin they are negative.
-    POINT screen = {static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-    ::ClientToScreen(m_hWnd, &screen);
     // Taken before the menu opens: its modal loop may change the selection.
     path = GetSelectedPath();
     const auto command = static_cast<UINT>(
         ::TrackPopupMenu(popup, TPM_RETURNCMD, ClampMenuX(screen), screen.y, 0, m_hWnd, nullptr));
     RunFileCommand(command, m_hWnd, path);
-    return 0;
 }
 
 }  // namespace qs

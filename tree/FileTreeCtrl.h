@@ -72,11 +72,16 @@ private:
     LRESULT OnPopulateTree();
     LRESULT OnItemExpanding(const NMTREEVIEWW* notification);
     LRESULT OnLButtonDblClk();
-    // The context menu and its commands (commands/ContextMenu_win.cpp).
+    // The context menu and its commands (commands/ContextMenu_win.cpp): a right click, or
+    // Shift+F10 or the Menu key, which open the same menu for the selected item.
     LRESULT OnRButtonDown(WPARAM keys, LPARAM point);
+    LRESULT OnKeyboardMenu();
+    void TrackSelectedItemMenu(POINT screen);
 
     std::unique_ptr<VolumeQueries> m_volumes;
     HIMAGELIST m_imageList;
+    // Shift+F10 opened the menu on its key down: its key up is ours too.
+    bool m_menuKeyDown = false;
 };
 
 }  // namespace qs

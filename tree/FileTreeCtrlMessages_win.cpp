@@ -1,5 +1,5 @@
 // CFileTreeCtrl's message handling: the first population, lazy listing on expansion, the
-// double-click that asks for a file to be viewed and the right click's context menu.
+// double-click that asks for a file to be viewed and the context menu, by mouse or keyboard.
 #include "tree/FileTreeCtrl.h"
 
 #include "platform/system/WideText.h"
@@ -25,6 +25,28 @@ BOOL CFileTreeCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LP
         case WM_RBUTTONDOWN:
             // Handled whole: the tree view's own right-button processing never runs.
             lResult = OnRButtonDown(wParam, lParam);
+            return TRUE;
+        case WM_CONTEXTMENU:
+            // The Menu key, and Shift+F10 on Windows, come as (-1, -1). One that follows a mouse
+            // click goes on as before: the right click has opened its menu already.
+            if (static_cast<short>(LOWORD(lParam)) != -1 ||
+                static_cast<short>(HIWORD(lParam)) != -1)
+                break;
+            lResult = OnKeyboardMenu();
+            return TRUE;
+        case WM_SYSKEYDOWN:
+            // Shift+F10 also comes here (under Wine only here). Opened on the key down and the
+            // keys kept from the default processing, so that it never makes a second menu.
+            if (wParam != VK_F10 || ::GetKeyState(VK_SHIFT) >= 0)
+                break;
+            m_menuKeyDown = true;
+            lResult = (lParam & (1 << 30)) != 0 ? 0 : OnKeyboardMenu();  // not on auto-repeat
+            return TRUE;
+        case WM_SYSKEYUP:
+            if (wParam != VK_F10 || !m_menuKeyDown)
+                break;
+            m_menuKeyDown = false;
+            lResult = 0;
             return TRUE;
         case WM_POPULATE_TREE:
             lResult = OnPopulateTree();
