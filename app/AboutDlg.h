@@ -13,14 +13,19 @@ namespace qs {
 class CAboutDlg : public CDialogImpl {
 public:
     CAboutDlg();
+    ~CAboutDlg();
+    CAboutDlg(const CAboutDlg&) = delete;
+    CAboutDlg& operator=(const CAboutDlg&) = delete;
 
     BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
                               LRESULT& lResult) override;
 
 private:
     LRESULT OnInitDialog();
+    void ShowScaledIcon();
 
     CHyperLink m_link;
+    HICON m_icon = nullptr;  // the picture at the screen's scale
 };
 
 }  // namespace qs

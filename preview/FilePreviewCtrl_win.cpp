@@ -16,10 +16,11 @@ static_assert(kScrollLineUp == SB_LINEUP && kScrollLineDown == SB_LINEDOWN &&
 namespace {
 
 // A fixed-pitch face asked for by its cell: a positive height is matched against the cell height.
+// The 7 x 14 cell of a 96 DPI screen grows with the screen (11 x 21 at 150 %).
 HFONT CreatePreviewFont() {
-    return ::CreateFontW(14, 7, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                         FIXED_PITCH | FF_DONTCARE, L"Courier");
+    return ::CreateFontW(ScaleToScreen(14), ScaleToScreen(7), 0, 0, FW_DONTCARE, FALSE, FALSE,
+                         FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                         ANTIALIASED_QUALITY, FIXED_PITCH | FF_DONTCARE, L"Courier");
 }
 
 void ApplyScrollBar(HWND window, int bar, const ScrollBarSetting& setting) {

@@ -170,13 +170,18 @@ def program_icon(size):
     return shapes
 
 
+def on_pixel_centres(points, px):
+    """The points moved to the centres of their pixels at this size, so that one-pixel outlines
+    stay crisp at every size (the 16 x 16 points are on pixel centres already)."""
+    return tuple(((x // px + 0.5) * px, (y // px + 0.5) * px) for x, y in points)
+
+
 def folder_icon(size):
     """A plain yellow folder, the stand-in for folder icons."""
     px = 64.0 / size
     edge = max(1.5, px * 0.9)
-    # Outlines on pixel centres of the 16 x 16 image (one pixel is 4 units), so they stay crisp.
-    back = (6, 10), (26, 10), (30, 18), (58, 18), (58, 54), (6, 54)
-    front = (6, 26), (58, 26), (58, 54), (6, 54)
+    back = on_pixel_centres(((6, 10), (26, 10), (30, 18), (58, 18), (58, 54), (6, 54)), px)
+    front = on_pixel_centres(((6, 26), (58, 26), (58, 54), (6, 54)), px)
     shapes = [Polygon(back, rgb("#d9a520"))]
     shapes += [Capsule(a, b, edge, rgb("#8a6410")) for a, b in zip(back, back[1:] + back[:1])]
     shapes.append(Polygon(front, lambda x, y: mix(rgb("#ffe17a"), rgb("#f3bf2f"), (y - 26) / 28)))
@@ -188,12 +193,13 @@ def page_icon(size):
     """A blank page with a small gear in its lower right corner, the stand-in for file icons."""
     px = 64.0 / size
     edge = max(1.5, px * 0.9)
-    page = (10, 2), (42, 2), (54, 14), (54, 62), (10, 62)
+    page = on_pixel_centres(((10, 2), (42, 2), (54, 14), (54, 62), (10, 62)), px)
+    fold = on_pixel_centres(((42, 2), (42, 14), (54, 14)), px)
     shapes = [Polygon(page, rgb("#ffffff"))]
     shapes += [Capsule(a, b, edge, rgb("#6b7480")) for a, b in zip(page, page[1:] + page[:1])]
-    shapes.append(Polygon(((42, 2), (42, 14), (54, 14)), rgb("#d5dbe3")))
-    shapes.append(Capsule((42, 2), (42, 14), edge, rgb("#6b7480")))
-    shapes.append(Capsule((42, 14), (54, 14), edge, rgb("#6b7480")))
+    shapes.append(Polygon(fold, rgb("#d5dbe3")))
+    shapes.append(Capsule(fold[0], fold[1], edge, rgb("#6b7480")))
+    shapes.append(Capsule(fold[1], fold[2], edge, rgb("#6b7480")))
     gx, gy = 44.0, 48.0
     teeth = []
     for i in range(8):
@@ -318,9 +324,9 @@ def palette_view(pixels):
 ICONS = [
     # file name, picture, [(size, bits per pixel)]
     ("Quarrystone.ico", program_icon, [(64, 32), (48, 32), (32, 32), (24, 32), (16, 32)]),
-    ("About.ico", program_icon, [(48, 8), (48, 32)]),
-    ("FileFallback.ico", page_icon, [(16, 8), (16, 32)]),
-    ("FolderFallback.ico", folder_icon, [(16, 8), (16, 32)]),
+    ("About.ico", program_icon, [(48, 8), (48, 32), (60, 32), (72, 32), (96, 32)]),
+    ("FileFallback.ico", page_icon, [(16, 8), (16, 32), (20, 32), (24, 32), (32, 32)]),
+    ("FolderFallback.ico", folder_icon, [(16, 8), (16, 32), (20, 32), (24, 32), (32, 32)]),
 ]
 
 

@@ -11,10 +11,10 @@ namespace qs {
 
 namespace {
 
-constexpr int kIconSize = 16;
-
-HICON LoadProgramIcon(int id) {
-    return ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+// Our own icon at the list's size, from the image drawn for it; the caller destroys it.
+HICON LoadProgramIcon(int id, int width, int height) {
+    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                           IMAGE_ICON, width, height, LR_DEFAULTCOLOR));
 }
 
 // Appends an icon; the list keeps its own copy.
@@ -24,8 +24,11 @@ bool AppendIcon(HIMAGELIST list, HICON icon) {
 
 // A blank image holds the position, so that the later indexes stay where the tree expects them.
 void AppendBlank(HIMAGELIST list) {
+    int width = 0;
+    int height = 0;
+    ::ImageList_GetIconSize(list, &width, &height);
     const HDC screen = ::GetDC(nullptr);
-    const HBITMAP blank = ::CreateCompatibleBitmap(screen, kIconSize, kIconSize);
+    const HBITMAP blank = ::CreateCompatibleBitmap(screen, width, height);
     ::ReleaseDC(nullptr, screen);
     if (blank != nullptr) {
         ::ImageList_Add(list, blank, nullptr);
@@ -68,20 +71,29 @@ void AppendShellIcon(HIMAGELIST list, HICON shellIcon, HICON fallback) {
 }  // namespace
 
 HIMAGELIST CreateFileTypeImageList(bool askShell) {
-    const HIMAGELIST list = ::ImageList_Create(kIconSize, kIconSize, ILC_COLOR32, 0, 1);
+    // The system's small-icon size: 16 x 16 at 96 DPI, larger on a scaled screen, where the
+    // DPI-aware process gets no scaling from the system.
+    const int width = ::GetSystemMetrics(SM_CXSMICON);
+    const int height = ::GetSystemMetrics(SM_CYSMICON);
+    const HIMAGELIST list = ::ImageList_Create(width, height, ILC_COLOR32, 0, 1);
     if (list == nullptr) {
         return nullptr;
     }
     ::ImageList_SetBkColor(list, RGB(255, 255, 255));
 
-    const HICON folderFallback = LoadProgramIcon(IDI_FOLDER_FALLBACK);
+    const HICON folderFallback = LoadProgramIcon(IDI_FOLDER_FALLBACK, width, height);
     for (int csidl : {CSIDL_DESKTOP, CSIDL_APPDATA, CSIDL_BITBUCKET}) {
         AppendShellIcon(list, askShell ? GetSpecialFolderIcon(csidl) : nullptr, folderFallback);
     }
-    const HICON fileFallback = LoadProgramIcon(IDI_FILE_FALLBACK);
+    const HICON fileFallback = LoadProgramIcon(IDI_FILE_FALLBACK, width, height);
     for (const wchar_t* name :
          {L".mui", L".dat", L".log", L"explorer.exe", L".dll", L".ttf", L".ini"}) {
         AppendShellIcon(list, askShell ? GetFileTypeIcon(name) : nullptr, fileFallback);
+    }
+    for (const HICON fallback : {folderFallback, fileFallback}) {
+        if (fallback != nullptr) {
+            ::DestroyIcon(fallback);
+        }
     }
     return list;
 }

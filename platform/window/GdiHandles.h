@@ -6,6 +6,16 @@
 
 namespace qs {
 
+// A length in pixels at 96 DPI, scaled to the screen's DPI. The process is DPI-aware, so the
+// system does not scale what it draws in pixels (fonts, pictures): that is ours to do.
+inline int ScaleToScreen(int pixelsAt96Dpi) {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen != nullptr)
+        ::ReleaseDC(nullptr, screen);
+    return ::MulDiv(pixelsAt96Dpi, dpi, 96);
+}
+
 // A pen, brush, font, bitmap or region that we created; DeleteObject at the end. A failed
 // creation leaves a null handle, which is simply not deleted.
 template <typename Handle>
