@@ -71,6 +71,21 @@ qs_wine_prefix() {
     exec 9>&-
 }
 
+# Scales the prefix's screen to DPI dots per inch (96 is 100 %, 144 is 150 %) and restarts its
+# session, since programs read the scaling when the server starts them.
+qs_wine_dpi() {
+    local key display xvfb watcher
+    for key in 'HKCU\Control Panel\Desktop' \
+        'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+        wine reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
+    done
+    read -r display xvfb watcher <"$WINEPREFIX.session"
+    qs_wine_stop
+    # The session's own Xvfb went with it: the next one starts another.
+    [ "$xvfb" = - ] || unset DISPLAY
+    qs_wine_prefix "$WINEPREFIX"
+}
+
 # Ends the prefix's server and, through its watcher, the Xvfb started for it.
 qs_wine_stop() {
     local session=${WINEPREFIX:?}.session display xvfb watcher

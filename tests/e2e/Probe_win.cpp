@@ -8,16 +8,23 @@
 //   qs_probe dismiss <hwnd>      presses OK in a message box
 //   qs_probe tree                "count N", then the shown items in display order:
 //                                "item <depth> <item data> <expanded> <children> <text>"
-//   qs_probe item <text>         screen point of the middle of the shown item's text: "x y"
+//   qs_probe item <text> [corner] screen point of the middle of the shown item's text: "x y"
+//                                (its lower left corner with "corner")
+//   qs_probe menus               the open popup menus: "menu <left> <top>"
+//   qs_probe layout              the main dialog's controls that overlap or leave its client area
+//   qs_probe imagewidth          the tree's image width, from where the root's text begins
 //   qs_probe about               the About box as shell assignments (see PrintAbout)
 //   qs_probe syscommand <hex>    posts WM_SYSCOMMAND with that wParam to the main window
 //   qs_probe selected            the selected item's text
 //   qs_probe view | viewcloser   the view dialog's state (PrintView) | its close box: "x y"
 //   qs_probe wheel <delta>       posts the view dialog a wheel message
-//   qs_probe shows <path|-> <n>  whether the preview shows the file from line n (CheckPreview)
+//   qs_probe shows <path|-> <n> [column]  whether the preview shows the file from line n and
+//                                that column (-1: one cell from the edge) (CheckPreview)
+//   qs_probe narrow <width>      makes the preview that many pixels wide
 //   qs_probe hold <path> <ms>    holds the file open, sharing nothing, as a program that uses
 //                                it would; prints "held" once it does
-// Exit code 0 on success, 1 when the window or the item asked for is not there.
+// Exit code 0 on success, 1 when the window or the item asked for is not there. The probe is
+// DPI-aware like the program, so that both see the same pixels on a scaled screen.
 #include <windows.h>
 // after <windows.h>, which it needs
 #include <commctrl.h>
@@ -37,6 +44,15 @@ namespace {
 
 const int kTreeId = 1000;
 const int kMessageBoxTextId = 0xFFFF;
+bool g_corner = false;  // `item` prints the text's lower left corner instead of its middle
+
+// The preview's character cell: 7 x 14 at 96 DPI, scaled with the screen.
+SIZE Cell() {
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return {MulDiv(7, dpi, 96), MulDiv(14, dpi, 96)};
+}
 
 // The program's visible dialogs that have the control `id`: its message boxes or its main window.
 std::vector<HWND> FindDialogs(int id) {
@@ -133,6 +149,8 @@ bool PrintItems(HWND tree, Remote& remote, HTREEITEM first, int depth, const wch
             remote.Send(TVM_GETITEMRECT, TRUE, where);
             POINT p{(where.rect.left + where.rect.right) / 2,
                     (where.rect.top + where.rect.bottom) / 2};
+            if (g_corner)
+                p = {where.rect.left, where.rect.bottom};
             ClientToScreen(tree, &p);
             std::printf("%ld %ld\n", p.x, p.y);
             return true;
@@ -222,16 +240,17 @@ int PrintView(HWND main, HWND view) {
     GetClientRect(windows[2], &r);
     wchar_t caption[1024] = {};
     GetWindowTextW(view, caption, 1024);
-    std::printf("rows %ld %p\ncaption %s\n", r.bottom / 14, static_cast<void*>(view),
+    std::printf("rows %ld %p\ncaption %s\n", r.bottom / Cell().cy, static_cast<void*>(view),
                 Utf8(caption).c_str());
     return 0;
 }
 
 // Compares the preview's pixels on the screen with the dump of `path` from line `top` drawn here
-// as the control draws it at 10 bytes a line while a whole line fits (one cell from the left
-// edge, rows 13 pixels apart), or with the empty text for "-". A hidden dialog is shown for the
-// look, without activation, and hidden again. The probe ends at once: its GDI objects go with it.
-int CheckPreview(HWND view, const std::wstring& path, int top) {
+// as the control draws it at 10 bytes a line, from character column `column` (-1 while a whole
+// line fits: one cell from the left edge), rows a cell less one pixel apart, or with the empty
+// text for "-". A hidden dialog is shown for the look, without activation, and hidden again.
+// The probe ends at once: its GDI objects go with it.
+int CheckPreview(HWND view, const std::wstring& path, int top, int column) {
     const bool hidden = !IsWindowVisible(view);
     if (hidden) {
         ShowWindow(view, SW_SHOWNA);
@@ -252,9 +271,10 @@ int CheckPreview(HWND view, const std::wstring& path, int top) {
                                              reinterpret_cast<void**>(&pixels[i]), nullptr, 0));
     BitBlt(dc[0], 0, 0, width, height, GetDC(nullptr), origin.x, origin.y, SRCCOPY);
     FillRect(dc[1], &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SelectObject(dc[1], CreateFontW(14, 7, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                                    FIXED_PITCH | FF_DONTCARE, L"Courier"));
+    const SIZE cell = Cell();
+    SelectObject(dc[1], CreateFontW(cell.cy, cell.cx, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE,
+                                    ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                    ANTIALIASED_QUALITY, FIXED_PITCH | FF_DONTCARE, L"Courier"));
     if (path == L"-") {
         wchar_t text[] = L"No data to display";
         RECT r{};
@@ -268,12 +288,13 @@ int CheckPreview(HWND view, const std::wstring& path, int top) {
                                         OPEN_EXISTING, 0, nullptr);
         ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &size, nullptr);
         CloseHandle(file);
-        const int end = std::min(top + (height + 13) / 14, static_cast<int>(size + 9) / 10);
+        const int end =
+            std::min(top + height / static_cast<int>(cell.cy) + 1, static_cast<int>(size + 9) / 10);
         for (int i = top; i < end; ++i) {
             const std::u16string line =
                 qs::FormatLine(&bytes[i * 10], std::min<int>(size - i * 10, 10), i * 10, 10);
-            TextOutW(dc[1], 7, (i - top) * 13, reinterpret_cast<const wchar_t*>(line.c_str()),
-                     static_cast<int>(line.size()));
+            TextOutW(dc[1], -column * cell.cx, (i - top) * (cell.cy - 1),
+                     reinterpret_cast<const wchar_t*>(line.c_str()), static_cast<int>(line.size()));
         }
     }
     GdiFlush();
@@ -282,14 +303,53 @@ int CheckPreview(HWND view, const std::wstring& path, int top) {
         differ += ((pixels[0][i] ^ pixels[1][i]) & 0xFFFFFF) != 0;
     if (hidden)
         ShowWindow(view, SW_HIDE);
-    std::printf("%d of %d pixels differ\n", differ, width * height);
+    std::printf("%d of %d pixels differ, rows %ld pixels apart\n", differ, width * height,
+                cell.cy - 1);
     return differ == 0 && width > 0 ? 0 : 1;
+}
+
+// The main dialog's controls, each against the client area and against every other.
+int PrintLayout(HWND main) {
+    RECT client{};
+    GetClientRect(main, &client);
+    std::vector<std::pair<int, RECT>> controls;
+    for (HWND c = GetWindow(main, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        RECT r{};
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+        controls.push_back({GetDlgCtrlID(c), r});
+    }
+    int faults = 0;
+    for (size_t i = 0; i < controls.size(); ++i) {
+        RECT both{};
+        if (!UnionRect(&both, &client, &controls[i].second) || !EqualRect(&both, &client))
+            faults += std::printf("control %d leaves the client area\n", controls[i].first) > 0;
+        for (size_t j = i + 1; j < controls.size(); ++j)
+            if (IntersectRect(&both, &controls[i].second, &controls[j].second))
+                faults += std::printf("controls %d and %d overlap\n", controls[i].first,
+                                      controls[j].first) > 0;
+    }
+    return controls.size() > 1 && faults == 0 ? 0 : 1;
+}
+
+// The popup menus open on the screen.
+int PrintMenus() {
+    for (HWND m = nullptr; (m = FindWindowExW(nullptr, m, L"#32768", nullptr));) {
+        RECT r{};
+        if (!IsWindowVisible(m) || !GetWindowRect(m, &r))
+            continue;
+        std::printf("menu %ld %ld\n", r.left, r.top);
+    }
+    return 0;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    SetProcessDPIAware();
     const std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"menus")
+        return PrintMenus();
     if (command == L"boxes") {
         const HWND main = FindMain(0);
         for (HWND box : FindDialogs(kMessageBoxTextId)) {
@@ -320,6 +380,8 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     if (command == L"about")
         return PrintAbout(main);
+    if (command == L"layout")
+        return PrintLayout(main);
     if (command == L"syscommand" && argc > 2)
         return PostMessageW(main, WM_SYSCOMMAND, wcstoul(argv[2], nullptr, 16), 0) ? 0 : 1;
     if (command == L"main") {
@@ -335,8 +397,22 @@ int wmain(int argc, wchar_t** argv) {
         PrintItems(tree, remote, Next(tree, nullptr, TVGN_ROOT), 0, nullptr);
         return 0;
     }
-    if (command == L"item" && argc > 2)
+    if (command == L"imagewidth") {
+        union {
+            HTREEITEM item;
+            RECT rect;
+        } root{Next(tree, nullptr, TVGN_ROOT)};
+        // A top-level item: its indent, then its image, then its text.
+        const LRESULT indent = Send(tree, TVM_GETINDENT, 0, 0);
+        if (!root.item || !remote.Send(TVM_GETITEMRECT, TRUE, root))
+            return 1;
+        std::printf("%ld\n", root.rect.left - static_cast<LONG>(indent));
+        return 0;
+    }
+    if (command == L"item" && argc > 2) {
+        g_corner = argc > 3;
         return PrintItems(tree, remote, Next(tree, nullptr, TVGN_ROOT), 0, argv[2]) ? 0 : 1;
+    }
     if (command == L"selected") {
         struct {
             TVITEMW tv;
@@ -361,6 +437,15 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"wheel" && argc > 2)
         return PostMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(0, _wtoi(argv[2])), 0) ? 0 : 1;
     if (command == L"shows" && argc > 3)
-        return CheckPreview(view, argv[2], _wtoi(argv[3]));
+        return CheckPreview(view, argv[2], _wtoi(argv[3]), argc > 4 ? _wtoi(argv[4]) : -1);
+    if (command == L"narrow" && argc > 2) {
+        const HWND preview = GetDlgItem(view, kPreviewId);
+        RECT r{};
+        GetWindowRect(preview, &r);
+        return SetWindowPos(preview, nullptr, 0, 0, _wtoi(argv[2]), r.bottom - r.top,
+                            SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
+    }
     return 2;
 }

@@ -29,14 +29,15 @@ move() {
         mousemove --sync $(((l + r) / 2 + $2 - l)) $((t + 8 + $3 - t)) mouseup 1
     sleep 0.5
 }
-# The viewer is shown with this caption, its preview the file $2 (- for the empty text) from line $3.
+# The viewer is shown with this caption, its preview the file $2 (- for the empty text) from line $3
+# (and character column $4).
 expect_view() {
     local out
     sleep 0.3
     view_state
     [ "${V_view%% *}" = 1 ] || qs_fail "the viewer is hidden"
     [ "$V_caption" = "$1" ] || qs_fail "the viewer's caption is '$V_caption', not '$1'"
-    out=$(qs_probe shows "$2" "$3") || qs_fail "the preview does not show $2 from line $3: $out"
+    out=$(qs_probe shows "$2" "$3" ${4:-}) || qs_fail "the preview does not show $2 from line $3: $out"
 }
 expect_hidden() {
     sleep 0.3
@@ -47,7 +48,9 @@ expect_hidden() {
 pick() {
     local p
     p=$(point "$1") || exit 1
-    xdotool mousemove $p sleep 0.2 click 3 sleep 0.7 key $(printf 'Down %.0s' $(seq "$2")) Return
+    xdotool mousemove $p sleep 0.2 click 3 sleep 0.7
+    [ "$(qs_probe menus | wc -l)" = 1 ] || qs_fail "not one menu open: $(qs_probe menus)"
+    xdotool key $(printf 'Down %.0s' $(seq "$2")) Return
 }
 # Waits for a window with this exact title, visible to X; prints it.
 wait_window() { timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -1; }
@@ -85,6 +88,7 @@ qs_wait_main
 tree=$(qs_tree_settled)
 [ -z "$(qs_probe boxes)" ] || qs_fail "a message box appeared"
 [ "$tree" = "count 1"$'\n'"item 0 1 0 1 $QS_VOLUME" ] || qs_fail "not one collapsed root: $tree"
+layout=$(qs_probe layout) || qs_fail "the main dialog's controls: $layout"
 # Off the middle of the screen, where centring on the work area would also put the viewer.
 eval "$(qs_probe about)"
 move "- $ml $mt $mr $mb" $((300 - (mr - ml) / 2)) $((300 - (mb - mt) / 2))
@@ -142,6 +146,18 @@ delta 0|wheel|0|1
 the arrow|click|$((r - 10)) $((b - 10))|2
 the trough|click|$((r - 10)) $((b - 40))|$((2 + rows))
 Home again|key|Home|0"
+
+qs_step "scroll sideways in a viewer narrower than a line"
+# 300 pixels hold 42 of a line's 52 cells: the horizontal bar shows, the dump still one cell in
+# (column -1); each click on the bar's right arrow (left of the vertical bar) moves it one cell
+# left and leaves the rows as they were.
+qs_probe narrow 300 >/dev/null
+for column in -1 0 1; do
+    [ $column = -1 ] || click "$((l + 300 - 27)) $((b - 9))"
+    expect_view "$bootmgr" "$bootmgr" 0 $column
+done
+qs_probe narrow $((r - l)) >/dev/null
+expect_view "$bootmgr" "$bootmgr" 0
 
 qs_step "resize the viewer"
 # The size of the dialog, then each of preview, Close and grip as: width height right-gap
@@ -205,9 +221,17 @@ expect_view "$bootmgr" "$bootmgr" 0
 xdotool key Escape
 expect_hidden
 
-qs_step "Copy Path"
-pick bootmgr 2
+qs_step "Copy Path from the menu that Shift+F10 opens under the file's label"
+click "$(point bootmgr)"
+xdotool key shift+F10 sleep 0.7
+[ "$(qs_probe menus)" = "menu $(qs_probe item bootmgr corner)" ] || qs_fail "menus: $(qs_probe menus)"
+xdotool key Down Down Return
 expect_clipboard "$bootmgr"
+
+qs_step "Copy Path from the folder menu that the Menu key opens"
+click "$(point Boot)"
+xdotool key Menu sleep 0.7 key Down Return
+expect_clipboard "${QS_VOLUME}Boot"
 
 qs_step "Save As"
 copy=$QS_SCRATCH/copy.bin
@@ -344,6 +368,8 @@ empty() { xdotool mousemove $((X + 150)) $((Y + 150)) sleep 0.2 click 3 sleep 0.
     key $(printf 'Down %.0s' $(seq "$1")) Return; }
 empty 2
 expect_clipboard ""
+xdotool key shift+F10 sleep 0.7
+[ -z "$(qs_probe menus)" ] || qs_fail "a menu opened with nothing selected"
 empty 3
 save_to "$QS_SCRATCH/nothing.bin"
 qs_expect_box "Can't open selected file"

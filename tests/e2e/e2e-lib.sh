@@ -6,7 +6,7 @@ QS_PROGRAM=$1 QS_STAGED=$2 QS_PROBE=$3 QS_SCRATCH=$4 QS_PID= QS_STEP=
 . "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-env.sh"
 build=$(dirname "$QS_PROGRAM")
 while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname "$build"); done
-qs_wine_prefix "$build/wineprefix"
+qs_wine_prefix "$build/${QS_PREFIX_NAME:-wineprefix}"
 qs_start_xvfb || exit 1
 rm -rf "$QS_SCRATCH" && mkdir -p "$QS_SCRATCH"
 
