@@ -150,12 +150,22 @@ Home again|key|Home|0"
 qs_step "scroll sideways in a viewer narrower than a line"
 # 300 pixels hold 42 of a line's 52 cells: the horizontal bar shows, the dump still one cell in
 # (column -1); each click on the bar's right arrow (left of the vertical bar) moves it one cell
-# left and leaves the rows as they were.
+# left and leaves the rows as they were. From column 0 to 1 the horizontal bar's thumb moves and
+# the vertical bar stays as it was.
+bars() {
+    for crop in "270x12+$((l + 2))+$((b - 15))" "12x$((b - t - 40))+$((l + 284))+$((t + 20))"; do
+        import -window root -crop "$crop" rgb:- | md5sum
+    done
+}
 qs_probe narrow 300 >/dev/null
 for column in -1 0 1; do
     [ $column = -1 ] || click "$((l + 300 - 27)) $((b - 9))"
     expect_view "$bootmgr" "$bootmgr" 0 $column
+    [ $column = 0 ] && before=$(bars)
 done
+after=$(bars)
+[ "${before%%$'\n'*}" != "${after%%$'\n'*}" ] && [ "${before#*$'\n'}" = "${after#*$'\n'}" ] ||
+    qs_fail "the scroll bars (horizontal, vertical) went from $before to $after"
 qs_probe narrow $((r - l)) >/dev/null
 expect_view "$bootmgr" "$bootmgr" 0
 
