@@ -1,5 +1,6 @@
 // One owner for each GDI handle a drawing makes: objects, memory drawing contexts, selections and
-// the paint of a window, each released on every path out of the scope that made it. Win32 only.
+// the paint of a window, each released on every path out of the scope that made it; and the
+// screen's scale for what is drawn in pixels. Win32 only.
 #pragma once
 
 #include <windows.h>
