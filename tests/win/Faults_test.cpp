@@ -6,6 +6,7 @@
 #include <commdlg.h>
 #include <objbase.h>
 #include <psapi.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <new>
 #include <tuple>
 
@@ -41,6 +43,7 @@ std::wstring g_events;            // what the user met: menus, message boxes, th
 UINT g_command = 0;               // the user's pick in a context menu
 std::wstring g_target;            // and in the Save dialog
 std::vector<std::pair<void**, void*>> g_patched;  // import slots and what they held
+std::map<std::string, int> g_calls;               // patched calls that went through, by name
 
 bool FailNow(const char* call) {
     const bool now = g_failing && std::strcmp(g_failing, call) == 0 && g_skip-- == 0;
@@ -54,7 +57,8 @@ struct Slot {
     static inline R failure;
     static inline R(WINAPI* call)(A...);  // the import's own target, or a stand-in for the user
     static R WINAPI Wrapper(A... args) {
-        return FailNow(name) ? (::SetLastError(ERROR_ACCESS_DENIED), failure) : call(args...);
+        return FailNow(name) ? (::SetLastError(ERROR_ACCESS_DENIED), failure)
+                             : (++g_calls[name], call(args...));
     }
 };
 
@@ -82,6 +86,29 @@ void Patch(const char* name, R(WINAPI*)(A...), std::enable_if_t<true, R> failure
             ::WriteProcessMemory(::GetCurrentProcess(), slot, &wrapper, sizeof wrapper, nullptr);
         }
     }
+}
+
+// The width of a window's big or small icon.
+LONG IconWidth(HWND window, WPARAM which) {
+    ICONINFO info = {};
+    BITMAP bitmap = {};
+    ::GetIconInfo(reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, which, 0)), &info);
+    ::GetObjectW(info.hbmMask, sizeof bitmap, &bitmap);
+    ::DeleteObject(info.hbmColor), ::DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+// What a window shows, repainted now.
+std::vector<COLORREF> Ink(HWND window) {
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT r = {};
+    ::GetClientRect(window, &r);
+    const HDC dc = ::GetDC(window);
+    std::vector<COLORREF> ink;
+    for (LONG i = 0; i < r.right * r.bottom; ++i)
+        ink.push_back(::GetPixel(dc, i % r.right, i / r.right));
+    ::ReleaseDC(window, dc);
+    return ink;
 }
 
 const std::string kContent(kSaveCopyChunk + 1, 'q');  // a Save As copy of two chunks
@@ -136,8 +163,8 @@ struct FaultsTest : ::testing::Test {
         EXPECT_TRUE(!::IsWindowVisible(m_main) &&
                     std::abs(r.left + r.right - w.left - w.right) < 2 &&
                     std::abs(r.top + r.bottom - w.top - w.bottom) < 2 &&
-                    ::SendMessageW(m_main, WM_GETICON, ICON_BIG, 0) &&
-                    ::SendMessageW(m_main, WM_GETICON, ICON_SMALL, 0) &&
+                    IconWidth(m_main, ICON_BIG) == ::GetSystemMetrics(SM_CXICON) &&
+                    IconWidth(m_main, ICON_SMALL) == ::GetSystemMetrics(SM_CXSMICON) &&
                     m_dlg->GetTree().m_hWnd == m_tree && !Item(nullptr) &&
                     ::PeekMessageW(&msg, m_tree, WM_POPULATE_TREE, WM_POPULATE_TREE, PM_NOREMOVE));
         ::ShowWindow(m_main, SW_SHOW);
@@ -216,6 +243,10 @@ struct FaultsTest : ::testing::Test {
         if ((clip = static_cast<wchar_t*>(::GlobalLock(data))) && std::wcscmp(clip, L"before"))
             state += L"clip=" + std::wstring(clip) + L" ";
         ::GlobalUnlock(data), ::CloseClipboard();
+        // A block the clipboard did not take is ours to free.
+        if (g_calls["GlobalAlloc"] != g_calls["GlobalFree"] + g_calls["SetClipboardData"])
+            state += L"block kept ";
+        g_calls.clear();
         std::ifstream target(fs::path(g_target), std::ios::binary);
         const std::string content{std::istreambuf_iterator<char>(target), {}};
         state += content == "old" ? L"" : content == kContent ? L"target=a.bin " : L"target=? ";
@@ -252,10 +283,17 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
     Patch<9>("GlobalAlloc", ::GlobalAlloc, nullptr);
     Patch<10>("LoadMenuW", ::LoadMenuW, nullptr);
     Patch<11>("CreateDialogParamW", ::CreateDialogParamW, nullptr);
+    // The About box, made modeless for the occasion: Space on its link opens the address.
     Patch<12>("DialogBoxParamW", ::DialogBoxParamW, -1,
-              [](HINSTANCE, LPCWSTR id, HWND, DLGPROC, LPARAM) -> INT_PTR {
+              [](HINSTANCE module, LPCWSTR id, HWND owner, DLGPROC proc, LPARAM param) -> INT_PTR {
                   g_events += L"about=" + std::to_wstring(reinterpret_cast<UINT_PTR>(id)) + L" ";
-                  return IDOK;
+                  const HWND box = ::CreateDialogParamW(module, id, owner, proc, param);
+                  const HWND link = ::GetDlgItem(box, IDC_ABOUT_LINK);
+                  ::ShowWindow(box, SW_SHOWNA);
+                  const std::vector<COLORREF> unvisited = Ink(link);
+                  ::SendMessageW(link, WM_CHAR, VK_SPACE, 0);
+                  g_events += Ink(link) == unvisited ? L"" : L"visited ";
+                  return ::DestroyWindow(box), IDOK;
               });
     Patch<13>("MessageBoxW", ::MessageBoxW, 0, [](HWND, LPCWSTR text, LPCWSTR, UINT) {
         g_events += L"box=" + std::wstring(text) + L" ";
@@ -267,9 +305,22 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
                   return static_cast<BOOL>(g_command);
               });
     Patch<15>("GetSaveFileNameW", ::GetSaveFileNameW, FALSE, [](OPENFILENAMEW* ofn) {
+        const bool asked = ofn->lStructSize == 152 && ofn->hwndOwner == ::GetActiveWindow() &&
+                           ofn->hInstance == g_module.GetResourceInstance() &&
+                           !std::memcmp(ofn->lpstrFilter, L"All Files\0*.*\0", 30) &&
+                           ofn->nMaxFile == 260 && ofn->nMaxFileTitle == 256 &&
+                           ofn->Flags == 0x880026 && !std::wcscmp(ofn->lpstrFile, L"a.bin");
+        g_events += asked ? L"" : L"other settings ";
         ofn->lpstrFile[g_target.copy(ofn->lpstrFile, ofn->nMaxFile - 1)] = L'\0';
         return TRUE;
     });
+    Patch<16>("SetClipboardData", ::SetClipboardData, nullptr);
+    Patch<17>("GlobalFree", ::GlobalFree, nullptr);
+    Patch<18>("ShellExecuteW", ::ShellExecuteW, reinterpret_cast<HINSTANCE>(SE_ERR_NOASSOC),
+              [](HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR, INT) {
+                  g_events += std::wstring(verb) + L"=" + file + L" ";
+                  return reinterpret_cast<HINSTANCE>(42);
+              });
     // These two are taken as pointers before main: their seams stand in for the table.
     CFileSearch::SetFindFirstFileForTesting([](LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
         return FailNow("FindFirstFileW") ? INVALID_HANDLE_VALUE : ::FindFirstFileW(pattern, data);
@@ -311,7 +362,8 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
                   *copied = L"clip=V\\a.bin menu ", *read = L"menu box=Can't read selected file ",
                   *opened = L"menu box=Can't open target file ",
                   *selected = L"menu box=Can't open selected file ",
-                  *shown = L"menu shell=properties,V\\a.bin ";
+                  *shown = L"menu shell=properties,V\\a.bin ",
+                  *linked = L"about=100 open=" QS_HOME_PAGE " visited ";
     // Each row: what it is, the call that fails once after `skip` calls of it, the action, and the
     // state after it under the fault, then after it again.
     using Call = const char*;
@@ -326,6 +378,7 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
         {"clipboard opening", "OpenClipboard", 0, copy, L"menu ", copied},
         {"clipboard emptying", "EmptyClipboard", 0, copy, L"menu ", copied},
         {"clipboard block", "GlobalAlloc", 0, copy, L"menu ", copied},
+        {"clipboard refusing", "SetClipboardData", 0, copy, L"menu ", copied},
         {"menu loading", "LoadMenuW", 0, copy, L"", copied},
         {"Save dialog", "GetSaveFileNameW", 0, save, L"menu ", saved},
         {"Save As source", "CreateFileW", 0, save, selected, saved},
@@ -339,7 +392,8 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
         {"writing chunk 2", "WriteFile", 1, save, L"menu box=Can't write target file ", saved},
         {"replacing", "MoveFileExW", 0, save, opened, saved},
         {"Properties", "ShellExecuteExW", 0, [this] { Menu(ID_FILE_PROPERTIES); }, shown, shown},
-        {"About box", "DialogBoxParamW", 0, about, L"", L"about=100 "},
+        {"About box", "DialogBoxParamW", 0, about, L"", linked},
+        {"About link", "ShellExecuteW", 0, about, L"about=100 ", linked},
         {"main dialog creation", "CreateDialogParamW", 0, run, L"run=0 quit left ", L"run=2 "},
     };
     // clang-format on
