@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,16 +22,20 @@
 
 #include "app/MainDlg.h"
 #include "app/RunDialog.h"
+#include "commands/MenuPlacement_win.h"
 #include "commands/SaveCopy.h"
 #include "platform/system/Clipboard.h"
 #include "platform/system/FileMapping.h"
 #include "platform/system/FileSearch.h"
 #include "platform/system/PropertySheet.h"
 #include "platform/system/StagedVolumeQueries.h"
+#include "platform/system/SystemVolumeQueries.h"
 #include "platform/system/Text.h"
 #include "platform/system/WideText.h"
 #include "platform/window/AppModule.h"
+#include "platform/window/CentreWindow.h"
 #include "res/resource.h"
+#include "tree/HiddenVolume.h"
 
 namespace qs {
 namespace {
@@ -478,6 +483,137 @@ TEST_F(FaultsTest, ALongSessionOfViewsAndScrollsDoesNotGrow) {
     EXPECT_TRUE(State() == before && Expanded());
     Press(nullptr, VK_SUBTRACT), Press(nullptr, VK_ADD);
     EXPECT_TRUE(Item(L"gone.bin"));
+}
+
+using namespace std::string_literals;
+
+// A made-up machine, as its volume and monitor calls through the import table describe it. Its
+// volumes in enumeration order: name, drive type, drive letters and mounted folders (each ended
+// by a null), file system, total and free bytes; the last row answers names it does not have.
+// clang-format off
+struct Volume { const wchar_t* name; UINT type; std::wstring mounts; const wchar_t* fileSystem;
+                ULONGLONG total, free; };
+constexpr ULONGLONG kMiB = 1 << 20;
+const Volume kVolumes[] = {
+    {L"\\\\?\\Volume{1}\\", DRIVE_FIXED, L"C:\\\0"s, L"NTFS", 250000 * kMiB, 90000 * kMiB},
+    {L"\\\\?\\Volume{2}\\", DRIVE_REMOVABLE, L""s, L"NTFS", 100 * kMiB, 90 * kMiB},
+    {L"\\\\?\\Volume{3}\\", DRIVE_FIXED, L""s, L"FAT32", 100 * kMiB, 90 * kMiB},
+    {L"\\\\?\\Volume{4}\\", DRIVE_FIXED, L"C:\\mnt\\boot\\\0"s, L"NTFS", 100 * kMiB, 90 * kMiB},
+    {L"\\\\?\\Volume{5}\\", DRIVE_FIXED, std::wstring(1100, L'm'), L"NTFS", 100 * kMiB, 90 * kMiB},
+    {L"\\\\?\\Volume{6}\\", DRIVE_FIXED, L""s, L"NTFS", 2000000 * kMiB, 300 * kMiB},
+    {L"\\\\?\\Volume{7}\\", DRIVE_FIXED, L""s, L"NTFS", 500 * kMiB, 90 * kMiB},
+    {L"", DRIVE_NO_ROOT_DIR, L""s, L"", 0, 0}};
+// clang-format on
+// Its one monitor, with taskbars around its work area.
+const MONITORINFO kMonitor = {sizeof kMonitor, {0, 0, 1280, 1024}, {100, 20, 1220, 984}, 1};
+const HANDLE kWalk = reinterpret_cast<HANDLE>(0x3a1c);
+size_t g_next = 0;   // the walk's next volume
+std::wstring g_log;  // what was asked, as the test below reads it
+
+// The next volume name into a buffer of the enumeration's length.
+BOOL Walk(LPWSTR name, DWORD length) {
+    if (g_next + 1 == std::size(kVolumes))
+        return g_log += L'-', ::SetLastError(ERROR_NO_MORE_FILES), FALSE;
+    g_log += length == 261 ? std::to_wstring(g_next + 1) : L"?";
+    return ::lstrcpynW(name, kVolumes[g_next++].name, static_cast<int>(length)) != nullptr;
+}
+
+// The volume that a query names; the query's letter is logged, or '?' when the call's buffers and
+// outputs are not the ones the rule asks for.
+const Volume& Asked(LPCWSTR name, wchar_t query, bool asked) {
+    g_log += asked ? query : L'?';
+    return *std::find_if(std::begin(kVolumes), std::end(kVolumes) - 1,
+                         [name](const Volume& v) { return std::wcscmp(v.name, name) == 0; });
+}
+
+TEST_F(FaultsTest, TheProductsVolumeAndMonitorCallsOnAMadeUpMachine) {
+    Patch<20>("FindFirstVolumeW", ::FindFirstVolumeW, INVALID_HANDLE_VALUE,
+              [](LPWSTR name, DWORD length) {
+                  return g_next = 0, Walk(name, length) ? kWalk : INVALID_HANDLE_VALUE;
+              });
+    Patch<21>("FindNextVolumeW", ::FindNextVolumeW, FALSE,
+              [](HANDLE walk, LPWSTR name, DWORD length) -> BOOL {
+                  return walk == kWalk && Walk(name, length);
+              });
+    Patch<22>("FindVolumeClose", ::FindVolumeClose, FALSE,
+              [](HANDLE walk) -> BOOL { return g_log += walk == kWalk ? L'.' : L'?', TRUE; });
+    Patch<23>("GetDriveTypeW", ::GetDriveTypeW, 0u,
+              [](LPCWSTR name) { return Asked(name, L'T', true).type; });
+    Patch<24>("GetVolumePathNamesForVolumeNameW", ::GetVolumePathNamesForVolumeNameW, FALSE,
+              [](LPCWSTR name, LPWCH list, DWORD length, PDWORD needed) -> BOOL {
+                  const std::wstring& mounts = Asked(name, L'M', length == 1024 && needed).mounts;
+                  if ((*needed = static_cast<DWORD>(mounts.size() + 1)) > length)
+                      return ::SetLastError(ERROR_MORE_DATA), FALSE;
+                  return std::copy_n(mounts.c_str(), *needed, list), TRUE;
+              });
+    Patch<25>("GetVolumeInformationW", ::GetVolumeInformationW, FALSE,
+              [](LPCWSTR name, LPWSTR label, DWORD labelLength, LPDWORD serial, LPDWORD longest,
+                 LPDWORD flags, LPWSTR fileSystem, DWORD length) -> BOOL {
+                  const bool asked = !label && !labelLength && !serial && !longest && !flags;
+                  const Volume& v = Asked(name, L'F', asked && length == 261);
+                  return ::lstrcpynW(fileSystem, v.fileSystem, static_cast<int>(length)) != nullptr;
+              });
+    Patch<26>("GetDiskFreeSpaceExW", ::GetDiskFreeSpaceExW, FALSE,
+              [](LPCWSTR name, PULARGE_INTEGER caller, PULARGE_INTEGER total,
+                 PULARGE_INTEGER free) -> BOOL {
+                  const Volume& v = Asked(name, L'S', !caller && total && !free);
+                  for (PULARGE_INTEGER out : {caller, total, free})
+                      out ? out->QuadPart = out == total ? v.total : v.free : 0;
+                  return TRUE;
+              });
+    Patch<27>("MonitorFromPoint", ::MonitorFromPoint, nullptr, [](POINT p, DWORD flags) {
+        const bool on = ::PtInRect(&kMonitor.rcMonitor, p) || flags == MONITOR_DEFAULTTONEAREST;
+        return on ? reinterpret_cast<HMONITOR>(0x3a1d) : nullptr;
+    });
+    Patch<28>("GetMonitorInfoW", ::GetMonitorInfoW, FALSE, [](HMONITOR, LPMONITORINFO info) {
+        const BOOL sized = info->cbSize == sizeof kMonitor;
+        return *info = kMonitor, sized;
+    });
+
+    // The hidden volume, found last, ends the walk; each other volume is rejected by the first
+    // test it fails (T drive type, M mount points, F file system, S size). A walk that can't
+    // start finds nothing, and so does one that breaks off; the walk is closed once ('.').
+    // clang-format off
+    const std::tuple<const char*, int, const wchar_t*, const wchar_t*> walks[] = {
+        {nullptr, 0, L"\\\\?\\Volume{7}\\", L"1TM2T3TMF4TM5TM6TMFS7TMFS."},
+        {"FindFirstVolumeW", 0, L"", L""},
+        {"FindNextVolumeW", 5, L"", L"1TM2T3TMF4TM5TM6TMFS."}};
+    // clang-format on
+    for (const auto& [fault, skip, found, log] : walks) {
+        g_failing = fault, g_skip = skip, g_log.clear();
+        const auto hidden = FindHiddenSystemVolume(*CreateSystemVolumeQueries());
+        EXPECT_EQ(std::wstring(AsWide(hidden.value_or(u""))), found) << log;
+        EXPECT_EQ(g_log, log);
+    }
+
+    // The menu's x (at a point x, y): a point on the monitor stays; one off it comes into the work
+    // area, not onto a taskbar; with no nearest monitor, or none that answers, it stays.
+    // clang-format off
+    const std::tuple<LONG, LONG, const char*, int, LONG> points[] = {
+        {30, 500, nullptr, 0, 30},  {-3000, 2000, nullptr, 0, 100}, {99, 2000, nullptr, 0, 100},
+        {100, -1, nullptr, 0, 100}, {500, 2000, nullptr, 0, 500},   {1220, 2000, nullptr, 0, 1220},
+        {1221, -1, nullptr, 0, 1220}, {5000, 2000, nullptr, 0, 1220},
+        {-3000, 2000, "MonitorFromPoint", 1, -3000}, {-3000, 2000, "GetMonitorInfoW", 0, -3000}};
+    // clang-format on
+    for (const auto& [x, y, fault, skip, placed] : points) {
+        g_failing = fault, g_skip = skip;
+        EXPECT_EQ(ClampMenuX({x, y}), placed) << x << "," << y << " " << (fault ? fault : "");
+    }
+
+    // A dialog over a hidden or a minimised owner centres on the work area of its own monitor.
+    const HWND owner = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 200, 300, 400,
+                                         300, nullptr, nullptr, nullptr, nullptr);
+    const HWND dialog = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, owner,
+                                          nullptr, nullptr, nullptr);
+    for (const int show : {SW_HIDE, SW_MINIMIZE, SW_RESTORE}) {
+        ::ShowWindow(owner, show);
+        RECT r = {};
+        EXPECT_TRUE(CentreWindow(dialog) && ::GetWindowRect(dialog, &r));
+        EXPECT_EQ(std::to_string(r.left) + "," + std::to_string(r.top),
+                  show == SW_RESTORE ? "300,400" : "560,452")
+            << show;
+    }
+    ::DestroyWindow(owner);
 }
 
 }  // namespace
