@@ -10,8 +10,8 @@ using Query = StagedVolumeQueries::Query;
 using Call = StagedVolumeQueries::Call;
 
 // One volume per row, varied one field at a time: whether it is taken, and how many of the four
-// queries were made, in their order, up to the first that rejected it. (The product's backend
-// walks a whole made-up machine in the Win32 tests.)
+// queries were made, in their order, up to the first that rejected it. (Lettered, mounted,
+// removable and exactly 500 MiB volumes are on the made-up machine of the Win32 tests.)
 TEST(HiddenVolumeTest, SelectionRuleStopsAtTheFirstTestThatFails) {
     const std::string v = "\\\\?\\Volume{1}\\";
     const struct {
@@ -19,7 +19,6 @@ TEST(HiddenVolumeTest, SelectionRuleStopsAtTheFirstTestThatFails) {
         size_t asked;
         bool taken;
     } rows[] = {
-        {v + "|3||NTFS|524288000", 4, true},
         {v + "|3||NTFS|524288001", 4, false},
         {v + "|3||NTFS|0", 4, true},
         {v + "|3||NTFS|!", 4, false},
@@ -28,9 +27,7 @@ TEST(HiddenVolumeTest, SelectionRuleStopsAtTheFirstTestThatFails) {
         {"\\\\.\\Volume{1}\\|3||NTFS|1000", 0, false},  // not the \\?\ prefix
         {"\\\\?\\Volume{1}|3||NTFS|1000", 0, false},    // no trailing backslash
         {v + "|!||NTFS|1000", 1, false},
-        {v + "|4||NTFS|1000", 1, false},  // network
         {v + "|3|!|NTFS|1000", 2, false},
-        {v + "|3|E:\\|NTFS|1000", 2, false},
         {v + "|3||!|1000", 3, false},
         {v + "|3||ntfs|1000", 3, false},
         {v + "|3||NTFS |1000", 3, false},
