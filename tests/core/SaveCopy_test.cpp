@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 constexpr std::uint32_t kChunk = kSaveCopyChunk;
 
 // The real files, with the second read or the second write coming up short, so that the copy is
-// half done when it fails. (Calls that fail outright are the Win32 fault table's, which also runs
-// an empty and a missing source.)
+// half done when it fails. (Calls that fail outright and a source that can't be opened are the
+// Win32 fault table's; an empty source is the acceptance run's.)
 class ShortFiles : public CopyFiles {
 public:
     explicit ShortFiles(bool shortRead) : m_shortRead(shortRead) {}
