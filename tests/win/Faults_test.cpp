@@ -1,6 +1,7 @@
 // The main dialog in a user's session: each platform call whose failure the program handles fails
 // once, through this executable's import table (which every call of our static libraries goes
 // through), and the program goes on, says what it should and loses nothing. No long session grows.
+// The import table also stands in for a made-up machine's volumes and monitor.
 #include <windows.h>
 
 #include <commdlg.h>
