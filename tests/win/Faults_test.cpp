@@ -1,34 +1,42 @@
 // The main dialog in a user's session: each platform call whose failure the program handles fails
 // once, through this executable's import table (which every call of our static libraries goes
 // through), and the program goes on, says what it should and loses nothing. No long session grows.
+// The import table also stands in for a made-up machine's volumes and monitor.
 #include <windows.h>
 
 #include <commdlg.h>
 #include <objbase.h>
 #include <psapi.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <new>
 #include <tuple>
 
 #include "app/MainDlg.h"
 #include "app/RunDialog.h"
+#include "commands/MenuPlacement_win.h"
 #include "commands/SaveCopy.h"
 #include "platform/system/Clipboard.h"
 #include "platform/system/FileMapping.h"
 #include "platform/system/FileSearch.h"
 #include "platform/system/PropertySheet.h"
 #include "platform/system/StagedVolumeQueries.h"
+#include "platform/system/SystemVolumeQueries.h"
 #include "platform/system/Text.h"
 #include "platform/system/WideText.h"
 #include "platform/window/AppModule.h"
+#include "platform/window/CentreWindow.h"
 #include "res/resource.h"
+#include "tree/HiddenVolume.h"
 
 namespace qs {
 namespace {
@@ -41,6 +49,7 @@ std::wstring g_events;            // what the user met: menus, message boxes, th
 UINT g_command = 0;               // the user's pick in a context menu
 std::wstring g_target;            // and in the Save dialog
 std::vector<std::pair<void**, void*>> g_patched;  // import slots and what they held
+std::map<std::string, int> g_calls;               // patched calls that went through, by name
 
 bool FailNow(const char* call) {
     const bool now = g_failing && std::strcmp(g_failing, call) == 0 && g_skip-- == 0;
@@ -54,7 +63,8 @@ struct Slot {
     static inline R failure;
     static inline R(WINAPI* call)(A...);  // the import's own target, or a stand-in for the user
     static R WINAPI Wrapper(A... args) {
-        return FailNow(name) ? (::SetLastError(ERROR_ACCESS_DENIED), failure) : call(args...);
+        return FailNow(name) ? (::SetLastError(ERROR_ACCESS_DENIED), failure)
+                             : (++g_calls[name], call(args...));
     }
 };
 
@@ -82,6 +92,26 @@ void Patch(const char* name, R(WINAPI*)(A...), std::enable_if_t<true, R> failure
             ::WriteProcessMemory(::GetCurrentProcess(), slot, &wrapper, sizeof wrapper, nullptr);
         }
     }
+}
+
+// The width of a window's big or small icon.
+LONG IconWidth(HWND window, WPARAM which) {
+    ICONINFO info = {};
+    BITMAP bitmap = {};
+    ::GetIconInfo(reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, which, 0)), &info);
+    ::GetObjectW(info.hbmMask, sizeof bitmap, &bitmap);
+    ::DeleteObject(info.hbmColor), ::DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+// What a window shows in its top left 160 by 20 pixels, repainted now.
+std::vector<COLORREF> Ink(HWND window) {
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const HDC dc = ::GetDC(window);
+    std::vector<COLORREF> ink;
+    for (int i = 0; i < 160 * 20; ++i)
+        ink.push_back(::GetPixel(dc, i % 160, i / 160));
+    return ::ReleaseDC(window, dc), ink;
 }
 
 const std::string kContent(kSaveCopyChunk + 1, 'q');  // a Save As copy of two chunks
@@ -136,8 +166,8 @@ struct FaultsTest : ::testing::Test {
         EXPECT_TRUE(!::IsWindowVisible(m_main) &&
                     std::abs(r.left + r.right - w.left - w.right) < 2 &&
                     std::abs(r.top + r.bottom - w.top - w.bottom) < 2 &&
-                    ::SendMessageW(m_main, WM_GETICON, ICON_BIG, 0) &&
-                    ::SendMessageW(m_main, WM_GETICON, ICON_SMALL, 0) &&
+                    IconWidth(m_main, ICON_BIG) == ::GetSystemMetrics(SM_CXICON) &&
+                    IconWidth(m_main, ICON_SMALL) == ::GetSystemMetrics(SM_CXSMICON) &&
                     m_dlg->GetTree().m_hWnd == m_tree && !Item(nullptr) &&
                     ::PeekMessageW(&msg, m_tree, WM_POPULATE_TREE, WM_POPULATE_TREE, PM_NOREMOVE));
         ::ShowWindow(m_main, SW_SHOW);
@@ -216,6 +246,10 @@ struct FaultsTest : ::testing::Test {
         if ((clip = static_cast<wchar_t*>(::GlobalLock(data))) && std::wcscmp(clip, L"before"))
             state += L"clip=" + std::wstring(clip) + L" ";
         ::GlobalUnlock(data), ::CloseClipboard();
+        // A block the clipboard did not take is ours to free.
+        if (g_calls["GlobalAlloc"] != g_calls["GlobalFree"] + g_calls["SetClipboardData"])
+            state += L"block kept ";
+        g_calls.clear();
         std::ifstream target(fs::path(g_target), std::ios::binary);
         const std::string content{std::istreambuf_iterator<char>(target), {}};
         state += content == "old" ? L"" : content == kContent ? L"target=a.bin " : L"target=? ";
@@ -252,10 +286,17 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
     Patch<9>("GlobalAlloc", ::GlobalAlloc, nullptr);
     Patch<10>("LoadMenuW", ::LoadMenuW, nullptr);
     Patch<11>("CreateDialogParamW", ::CreateDialogParamW, nullptr);
+    // The About box, made modeless for the occasion: Space on its link opens the address.
     Patch<12>("DialogBoxParamW", ::DialogBoxParamW, -1,
-              [](HINSTANCE, LPCWSTR id, HWND, DLGPROC, LPARAM) -> INT_PTR {
+              [](HINSTANCE module, LPCWSTR id, HWND owner, DLGPROC proc, LPARAM param) -> INT_PTR {
                   g_events += L"about=" + std::to_wstring(reinterpret_cast<UINT_PTR>(id)) + L" ";
-                  return IDOK;
+                  const HWND box = ::CreateDialogParamW(module, id, owner, proc, param);
+                  const HWND link = ::GetDlgItem(box, IDC_ABOUT_LINK);
+                  ::ShowWindow(box, SW_SHOWNA);
+                  const std::vector<COLORREF> unvisited = Ink(link);
+                  ::SendMessageW(link, WM_CHAR, VK_SPACE, 0);
+                  g_events += Ink(link) == unvisited ? L"" : L"visited ";
+                  return ::DestroyWindow(box), IDOK;
               });
     Patch<13>("MessageBoxW", ::MessageBoxW, 0, [](HWND, LPCWSTR text, LPCWSTR, UINT) {
         g_events += L"box=" + std::wstring(text) + L" ";
@@ -267,9 +308,22 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
                   return static_cast<BOOL>(g_command);
               });
     Patch<15>("GetSaveFileNameW", ::GetSaveFileNameW, FALSE, [](OPENFILENAMEW* ofn) {
+        const bool asked = ofn->lStructSize == 152 && ofn->hwndOwner == ::GetActiveWindow() &&
+                           ofn->hInstance == g_module.GetResourceInstance() &&
+                           !std::memcmp(ofn->lpstrFilter, L"All Files\0*.*\0", 30) &&
+                           ofn->nMaxFile == 260 && ofn->nMaxFileTitle == 256 &&
+                           ofn->Flags == 0x880026 && !std::wcscmp(ofn->lpstrFile, L"a.bin");
+        g_events += asked ? L"" : L"other settings ";
         ofn->lpstrFile[g_target.copy(ofn->lpstrFile, ofn->nMaxFile - 1)] = L'\0';
         return TRUE;
     });
+    Patch<16>("SetClipboardData", ::SetClipboardData, nullptr);
+    Patch<17>("GlobalFree", ::GlobalFree, nullptr);
+    Patch<18>("ShellExecuteW", ::ShellExecuteW, reinterpret_cast<HINSTANCE>(SE_ERR_NOASSOC),
+              [](HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR, INT) {
+                  g_events += std::wstring(verb) + L"=" + file + L" ";
+                  return reinterpret_cast<HINSTANCE>(42);
+              });
     // These two are taken as pointers before main: their seams stand in for the table.
     CFileSearch::SetFindFirstFileForTesting([](LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
         return FailNow("FindFirstFileW") ? INVALID_HANDLE_VALUE : ::FindFirstFileW(pattern, data);
@@ -285,15 +339,13 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
     const auto save = [this] { Menu(ID_FILE_SAVEAS); };
     const auto expand = [this] { Press(L"sub", VK_SUBTRACT), Press(L"sub", VK_ADD); };
     const auto about = [this] { ::SendMessageW(m_main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0); };
-    // Another program holds the file open for the Save As under the fault: the source for writing
-    // (ours reads with read sharing only) or the target at all (ours replaces it alone).
-    const auto held = [this](fs::path file) {
-        return [this, file] {
-            std::ofstream holder;
-            if (FailNow("held"))
-                holder.open(file, std::ios::app);
-            Menu(ID_FILE_SAVEAS);
-        };
+    // Another program holds the source open for writing under the fault: ours reads with read
+    // sharing only. (A target held is the acceptance run's.)
+    const auto held = [this] {
+        std::ofstream holder;
+        if (FailNow("held"))
+            holder.open(m_root / "v" / "a.bin", std::ios::app);
+        Menu(ID_FILE_SAVEAS);
     };
     const auto run = [this] {
         // One loop a thread: the run brings its own, and a quit waits to end it at once.
@@ -311,7 +363,8 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
                   *copied = L"clip=V\\a.bin menu ", *read = L"menu box=Can't read selected file ",
                   *opened = L"menu box=Can't open target file ",
                   *selected = L"menu box=Can't open selected file ",
-                  *shown = L"menu shell=properties,V\\a.bin ";
+                  *shown = L"menu shell=properties,V\\a.bin ",
+                  *linked = L"about=100 open=" QS_HOME_PAGE " visited ";
     // Each row: what it is, the call that fails once after `skip` calls of it, the action, and the
     // state after it under the fault, then after it again.
     using Call = const char*;
@@ -326,12 +379,12 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
         {"clipboard opening", "OpenClipboard", 0, copy, L"menu ", copied},
         {"clipboard emptying", "EmptyClipboard", 0, copy, L"menu ", copied},
         {"clipboard block", "GlobalAlloc", 0, copy, L"menu ", copied},
+        {"clipboard refusing", "SetClipboardData", 0, copy, L"menu ", copied},
         {"menu loading", "LoadMenuW", 0, copy, L"", copied},
         {"Save dialog", "GetSaveFileNameW", 0, save, L"menu ", saved},
         {"Save As source", "CreateFileW", 0, save, selected, saved},
-        {"Save As source held", "held", 0, held(m_root / "v" / "a.bin"), selected, saved},
+        {"Save As source held", "held", 0, held, selected, saved},
         {"Save As target", "CreateFileW", 1, save, opened, saved},
-        {"Save As target held", "held", 0, held(g_target), opened, saved},
         {"Save As temporary", "CreateFileW", 2, save, opened, saved},
         {"Save As size", "GetFileSizeEx", 0, save, read, saved},
         {"copy buffer", "new[]", 0, save, read, saved},
@@ -339,7 +392,8 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
         {"writing chunk 2", "WriteFile", 1, save, L"menu box=Can't write target file ", saved},
         {"replacing", "MoveFileExW", 0, save, opened, saved},
         {"Properties", "ShellExecuteExW", 0, [this] { Menu(ID_FILE_PROPERTIES); }, shown, shown},
-        {"About box", "DialogBoxParamW", 0, about, L"", L"about=100 "},
+        {"About box", "DialogBoxParamW", 0, about, L"", linked},
+        {"About link", "ShellExecuteW", 0, about, L"about=100 ", linked},
         {"main dialog creation", "CreateDialogParamW", 0, run, L"run=0 quit left ", L"run=2 "},
     };
     // clang-format on
@@ -424,6 +478,134 @@ TEST_F(FaultsTest, ALongSessionOfViewsAndScrollsDoesNotGrow) {
     EXPECT_TRUE(State() == before && Expanded());
     Press(nullptr, VK_SUBTRACT), Press(nullptr, VK_ADD);
     EXPECT_TRUE(Item(L"gone.bin"));
+}
+
+using namespace std::string_literals;
+
+// A made-up machine, as its volume and monitor calls through the import table describe it. Its
+// volumes in enumeration order: name, drive type, drive letters and mounted folders (each ended
+// by a null), file system, total and free bytes; the last row answers names it does not have.
+// clang-format off
+struct Volume { const wchar_t* name; UINT type; std::wstring mounts; const wchar_t* fileSystem;
+                ULONGLONG total, free; };
+constexpr ULONGLONG kMiB = 1 << 20;
+const Volume kVolumes[] = {
+    {L"\\\\?\\Volume{1}\\", DRIVE_FIXED, L"C:\\\0"s, L"NTFS", 250000 * kMiB, 90000 * kMiB},
+    {L"\\\\?\\Volume{2}\\", DRIVE_REMOVABLE, L""s, L"NTFS", 100 * kMiB, 90 * kMiB},
+    {L"\\\\?\\Volume{3}\\", DRIVE_FIXED, L""s, L"FAT32", 100 * kMiB, 90 * kMiB},
+    {L"\\\\?\\Volume{4}\\", DRIVE_FIXED, L"C:\\mnt\\boot\\\0"s, L"NTFS", 100 * kMiB, 90 * kMiB},
+    {L"\\\\?\\Volume{5}\\", DRIVE_FIXED, std::wstring(1100, L'm'), L"NTFS", 100 * kMiB, 90 * kMiB},
+    {L"\\\\?\\Volume{6}\\", DRIVE_FIXED, L""s, L"NTFS", 2000000 * kMiB, 300 * kMiB},
+    {L"\\\\?\\Volume{7}\\", DRIVE_FIXED, L""s, L"NTFS", 500 * kMiB, 90 * kMiB},
+    {L"", DRIVE_NO_ROOT_DIR, L""s, L"", 0, 0}};
+// clang-format on
+// Its one monitor, with taskbars around its work area.
+const MONITORINFO kMonitor = {sizeof kMonitor, {0, 0, 1280, 1024}, {100, 20, 1220, 984}, 1};
+const HANDLE kWalk = reinterpret_cast<HANDLE>(0x3a1c);
+size_t g_next = 0;   // the walk's next volume
+std::wstring g_log;  // what was asked, as the test below reads it
+
+// The next volume name, into a buffer of the enumeration's length.
+BOOL WINAPI NextVolume(HANDLE walk, LPWSTR name, DWORD length) {
+    if (walk != kWalk || g_next + 1 == std::size(kVolumes))
+        return g_log += L'-', ::SetLastError(ERROR_NO_MORE_FILES), FALSE;
+    g_log += length == 261 ? std::to_wstring(g_next + 1) : L"?";
+    return ::lstrcpynW(name, kVolumes[g_next++].name, static_cast<int>(length)) != nullptr;
+}
+
+// The volume that a query names; the query's letter is logged, or '?' when the call's buffers and
+// outputs are not the ones the rule asks for.
+const Volume& Asked(LPCWSTR name, wchar_t query, bool asked) {
+    g_log += asked ? query : L'?';
+    return *std::find_if(std::begin(kVolumes), std::end(kVolumes) - 1,
+                         [name](const Volume& v) { return std::wcscmp(v.name, name) == 0; });
+}
+
+TEST_F(FaultsTest, TheProductsVolumeAndMonitorCallsOnAMadeUpMachine) {
+    Patch<20>("FindFirstVolumeW", ::FindFirstVolumeW, INVALID_HANDLE_VALUE,
+              [](LPWSTR name, DWORD length) {
+                  return g_next = 0, NextVolume(kWalk, name, length) ? kWalk : INVALID_HANDLE_VALUE;
+              });
+    Patch<21>("FindNextVolumeW", ::FindNextVolumeW, FALSE, NextVolume);
+    Patch<22>("FindVolumeClose", ::FindVolumeClose, FALSE,
+              [](HANDLE walk) -> BOOL { return g_log += walk == kWalk ? L'.' : L'?', TRUE; });
+    Patch<23>("GetDriveTypeW", ::GetDriveTypeW, 0u,
+              [](LPCWSTR name) { return Asked(name, L'T', true).type; });
+    Patch<24>("GetVolumePathNamesForVolumeNameW", ::GetVolumePathNamesForVolumeNameW, FALSE,
+              [](LPCWSTR name, LPWCH list, DWORD length, PDWORD needed) -> BOOL {
+                  const std::wstring& mounts = Asked(name, L'M', length == 1024 && needed).mounts;
+                  if ((*needed = static_cast<DWORD>(mounts.size() + 1)) > length)
+                      return ::SetLastError(ERROR_MORE_DATA), FALSE;
+                  return std::copy_n(mounts.c_str(), *needed, list), TRUE;
+              });
+    Patch<25>("GetVolumeInformationW", ::GetVolumeInformationW, FALSE,
+              [](LPCWSTR name, LPWSTR label, DWORD labelLength, LPDWORD serial, LPDWORD longest,
+                 LPDWORD flags, LPWSTR fileSystem, DWORD length) -> BOOL {
+                  const bool asked = !label && !labelLength && !serial && !longest && !flags;
+                  const Volume& v = Asked(name, L'F', asked && length == 261);
+                  return ::lstrcpynW(fileSystem, v.fileSystem, static_cast<int>(length)) != nullptr;
+              });
+    Patch<26>("GetDiskFreeSpaceExW", ::GetDiskFreeSpaceExW, FALSE,
+              [](LPCWSTR name, PULARGE_INTEGER caller, PULARGE_INTEGER total,
+                 PULARGE_INTEGER free) -> BOOL {
+                  const Volume& v = Asked(name, L'S', !caller && total && !free);
+                  for (PULARGE_INTEGER out : {caller, total, free})
+                      out ? out->QuadPart = out == total ? v.total : v.free : 0;
+                  return TRUE;
+              });
+    Patch<27>("MonitorFromPoint", ::MonitorFromPoint, nullptr, [](POINT p, DWORD flags) {
+        const bool on = ::PtInRect(&kMonitor.rcMonitor, p) || flags == MONITOR_DEFAULTTONEAREST;
+        return on ? reinterpret_cast<HMONITOR>(0x3a1d) : nullptr;
+    });
+    Patch<28>("GetMonitorInfoW", ::GetMonitorInfoW, FALSE, [](HMONITOR, LPMONITORINFO info) {
+        const BOOL sized = info->cbSize == sizeof kMonitor;
+        return *info = kMonitor, sized;
+    });
+
+    // The hidden volume, found last, ends the walk; each other volume is rejected by the first
+    // test it fails (T drive type, M mount points, F file system, S size). A walk that can't
+    // start finds nothing, and so does one that breaks off; the walk is closed once ('.').
+    // clang-format off
+    const std::tuple<const char*, int, const wchar_t*, const wchar_t*> walks[] = {
+        {nullptr, 0, L"\\\\?\\Volume{7}\\", L"1TM2T3TMF4TM5TM6TMFS7TMFS."},
+        {"FindFirstVolumeW", 0, L"", L""},
+        {"FindNextVolumeW", 5, L"", L"1TM2T3TMF4TM5TM6TMFS."}};
+    // clang-format on
+    for (const auto& [fault, skip, found, log] : walks) {
+        g_failing = fault, g_skip = skip, g_log.clear();
+        const auto hidden = FindHiddenSystemVolume(*CreateSystemVolumeQueries());
+        EXPECT_EQ(std::wstring(AsWide(hidden.value_or(u""))), found) << log;
+        EXPECT_EQ(g_log, log);
+    }
+
+    // The menu's x (at a point x, y): a point on the monitor stays; one off it comes into the work
+    // area, not onto a taskbar; with no nearest monitor, or none that answers, it stays.
+    // clang-format off
+    const std::tuple<LONG, LONG, const char*, int, LONG> points[] = {
+        {30, 500, nullptr, 0, 30},  {-3000, 2000, nullptr, 0, 100}, {99, 2000, nullptr, 0, 100},
+        {100, -1, nullptr, 0, 100}, {500, 2000, nullptr, 0, 500},   {1220, 2000, nullptr, 0, 1220},
+        {1221, -1, nullptr, 0, 1220}, {5000, 2000, nullptr, 0, 1220},
+        {-3000, 2000, "MonitorFromPoint", 1, -3000}, {-3000, 2000, "GetMonitorInfoW", 0, -3000}};
+    // clang-format on
+    for (const auto& [x, y, fault, skip, placed] : points) {
+        g_failing = fault, g_skip = skip;
+        EXPECT_EQ(ClampMenuX({x, y}), placed) << x << "," << y << " " << (fault ? fault : "");
+    }
+
+    // A dialog over a hidden or a minimised owner centres on the work area of its own monitor.
+    const HWND owner = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 200, 300, 400,
+                                         300, nullptr, nullptr, nullptr, nullptr);
+    const HWND dialog = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, owner,
+                                          nullptr, nullptr, nullptr);
+    for (const int show : {SW_HIDE, SW_MINIMIZE, SW_RESTORE}) {
+        ::ShowWindow(owner, show);
+        RECT r = {};
+        EXPECT_TRUE(CentreWindow(dialog) && ::GetWindowRect(dialog, &r));
+        EXPECT_EQ(std::to_string(r.left) + "," + std::to_string(r.top),
+                  show == SW_RESTORE ? "300,400" : "560,452")
+            << show;
+    }
+    ::DestroyWindow(owner);
 }
 
 }  // namespace

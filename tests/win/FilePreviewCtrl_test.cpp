@@ -115,14 +115,20 @@ TEST_F(FilePreviewCtrlTest, BarsFollowTheFileOnlyChangesRepaintAndDestroyingRele
     ASSERT_TRUE(Show(L"small.bin", 25));
     EXPECT_FALSE(Bars() || (::GetWindowLongW(m_static, GWL_STYLE) & WS_HSCROLL));
 
-    // The right button notifies the parent; destroying the window closes the file.
+    // The right button notifies the parent. Another program, sharing all (7), may read the file
+    // shown, not write or delete it; destroying the window closes it.
     ::SendMessageW(m_static, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
     ASSERT_EQ(g_notifications.size(), 1u);
     EXPECT_EQ(g_notifications[0].hwndFrom, m_static);
     EXPECT_EQ(g_notifications[0].idFrom, static_cast<UINT_PTR>(kPreviewId));
     EXPECT_EQ(g_notifications[0].code, static_cast<UINT>(NM_RCLICK));
     ASSERT_TRUE(Show(L"held.bin", 500));
-    EXPECT_FALSE(::DeleteFileW(m_files.back().c_str()));
+    for (const DWORD access : std::initializer_list<DWORD>{GENERIC_READ, GENERIC_WRITE, DELETE}) {
+        const HANDLE other =
+            ::CreateFileW(m_files.back().c_str(), access, 7, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(other != INVALID_HANDLE_VALUE, access == GENERIC_READ) << access;
+        ::CloseHandle(other);
+    }
     ::DestroyWindow(m_parent);
     m_parent = nullptr;
     EXPECT_EQ(m_preview.m_hWnd, nullptr);

@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -42,7 +44,7 @@ TEST(FileTypeIconsTest, TheListHoldsTenIconsWithOrWithoutTheShell) {
         EXPECT_EQ(ICON_COUNT, ::ImageList_GetImageCount(list));
         int cx = 0, cy = 0;
         ASSERT_TRUE(::ImageList_GetIconSize(list, &cx, &cy));
-        EXPECT_TRUE(cx == 16 && cy == 16);
+        EXPECT_TRUE(cx == ::GetSystemMetrics(SM_CXSMICON) && cy == ::GetSystemMetrics(SM_CYSMICON));
         EXPECT_EQ(RGB(255, 255, 255), ::ImageList_GetBkColor(list));
         const std::vector<COLORREF> folder = Pixels(list, ICON_VOLUME);
         const std::vector<COLORREF> file = Pixels(list, ICON_MUI);
@@ -51,6 +53,23 @@ TEST(FileTypeIconsTest, TheListHoldsTenIconsWithOrWithoutTheShell) {
         for (int i = 0; !askShell && i < ICON_COUNT; ++i)
             EXPECT_EQ(i < ICON_MUI ? folder : file, Pixels(list, i)) << i;
         EXPECT_TRUE(askShell || folder != file);
+        // With the shell, each special folder's slot holds the shell's icon of that folder.
+        const HIMAGELIST shell = ::ImageList_Create(cx, cy, ILC_COLOR32, 0, 1);
+        ::ImageList_SetBkColor(shell, RGB(255, 255, 255));
+        for (int folder : {CSIDL_DESKTOP, CSIDL_APPDATA, CSIDL_BITBUCKET}) {
+            PIDLIST_ABSOLUTE pidl = nullptr;
+            SHFILEINFOW info = {};
+            ::SHGetFolderLocation(nullptr, folder, nullptr, 0, &pidl);
+            ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(pidl), 0, &info, sizeof info,
+                             SHGFI_PIDL | SHGFI_ICON);
+            ::ImageList_ReplaceIcon(shell, -1, info.hIcon);
+            ::CoTaskMemFree(pidl), ::DestroyIcon(info.hIcon);
+        }
+        for (int i = 0; askShell && i < 3; ++i)  // (three different icons under Wine)
+            EXPECT_TRUE(Pixels(list, i) == Pixels(shell, i) &&
+                        Pixels(shell, i) != Pixels(shell, (i + 1) % 3))
+                << i;
+        ::ImageList_Destroy(shell);
         DestroyFileTypeImageList(list);
     }
     ::CoUninitialize();

@@ -80,11 +80,12 @@ TEST(MessageLoopTest, IdleRunsAgainOnlyAfterACountingMessageAndFiltersConsume) {
     loop.AddIdleHandler(nullptr);
     loop.AddIdleHandler(&b);
     loop.AddMessageFilter(&a);
+    loop.AddMessageFilter(nullptr);
     loop.AddMessageFilter(&b);
     EXPECT_EQ(loop.Run(), 7);
     // The four were dispatched, yet idling stayed off until the timer came; the timer and each
     // private message brought one more idle pass, the handlers first to last; the consumed
-    // message was offered to the last filter added first and not dispatched.
+    // message was offered to the last filter added first, past the empty one, and not dispatched.
     EXPECT_EQ(g_dispatched,
               (std::vector<UINT>{WM_MOUSEMOVE, WM_NCMOUSEMOVE, WM_PAINT, 0x118, kPrivate}));
     EXPECT_EQ(a.callsAtTimer, 1);
