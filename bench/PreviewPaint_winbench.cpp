@@ -4,7 +4,6 @@
 // which costs the bitmap and the copy but no lines. Goal: a median of at most 15 ms per page.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <random>
@@ -19,16 +18,6 @@ namespace {
 
 constexpr LONGLONG kFileSize = 400LL << 20;
 constexpr int kSamples = 200;
-
-double Report(const char* name, std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    const auto at = [&](double q) {
-        return samples[static_cast<size_t>(q * (samples.size() - 1))];
-    };
-    std::printf("%-28s median %7.3f ms   p10 %7.3f ms   p90 %7.3f ms   (%zu paints)\n", name,
-                at(0.5), at(0.1), at(0.9), samples.size());
-    return at(0.5);
-}
 
 // One paint of the whole client area, timed from the invalidation to the end of WM_PAINT.
 double TimePaint(HWND window) {
@@ -90,8 +79,8 @@ int main() {
             for (int i = 0; i < kSamples; ++i)
                 empty.push_back(TimePaint(view));
 
-            std::printf("client %ld x %ld, %.1f lines a page, last top line %d\n", client.right,
-                        client.bottom, linesPerPage, topLine);
+            std::printf("client %ld x %ld, %.1f lines a page, last top line %d, %d paints each\n",
+                        client.right, client.bottom, linesPerPage, topLine, kSamples);
             if (linesPerPage < 1) {
                 std::fprintf(stderr, "preview paint benchmark failed: no line was drawn\n");
             } else {

@@ -6,7 +6,6 @@
 // after which memory, handles and mapped views must not have grown.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,32 +13,20 @@
 #include <string>
 #include <vector>
 
+#include "bench/PageFloors.h"
 #include "bench/TableLine.h"
 #include "bench/WinBench.h"
 #include "platform/system/FileMapping.h"
 #include "platform/system/WideText.h"
 #include "platform/window/AppModule.h"
-#include "platform/window/GdiHandles.h"
 #include "platform/window/MessageLoop.h"
-#include "preview/LineFormat.h"
 #include "preview/ViewDlg.h"
-#include "res/resource.h"
 
 namespace {
 
 constexpr LONGLONG kFileSize = 400LL << 20;
 constexpr int kBytesPerLine = 10;
 constexpr int kSamples = 150;
-
-double Report(const char* name, std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    const auto at = [&](double q) {
-        return samples[static_cast<size_t>(q * (samples.size() - 1))];
-    };
-    std::printf("  %-26s median %7.3f ms   p10 %7.3f ms   p90 %7.3f ms\n", name, at(0.5), at(0.1),
-                at(0.9));
-    return at(0.5);
-}
 
 // The program's loop, one message at a time until the queue is empty: the filters, then
 // translation and dispatch. The paint comes last, when nothing else is queued.
@@ -59,66 +46,6 @@ double TimeKey(qs::CMessageLoop& loop, WPARAM key) {
     const LONGLONG start = Now();
     ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 1);
     Pump(loop);
-    return MillisecondsSince(start);
-}
-
-// The GDI floor: the control's paint of the lines from `top` into the same window, step for step
-// (off-screen bitmap, font, white fill, one TextOutW per line, one BitBlt), with bytes from memory.
-// Like the key's, it ends with the loop finding the queue empty, which is when Wine copies the
-// window's pixels to the display: otherwise that copy would be charged to the next key.
-double TimeGdiFloor(qs::CMessageLoop& loop, HWND window, const qs::PreviewLayout& layout,
-                    std::uint64_t top, HFONT font, const std::vector<std::uint8_t>& memory) {
-    const LONGLONG start = Now();
-    RECT client = {};
-    ::GetClientRect(window, &client);
-    const HDC dc = ::GetDC(window);
-    {
-        qs::CMemoryDC buffer(dc);
-        qs::CGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(dc, client.right, client.bottom));
-        qs::CSelectObject selection(buffer.Get(), bitmap.Get());
-        qs::CSelectObject selectFont(buffer.Get(), font);
-        ::IntersectClipRect(buffer.Get(), 0, 0, client.right, client.bottom);
-        ::FillRect(buffer.Get(), &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-        qs::PreviewLayout at = layout;
-        at.m_topLine = static_cast<std::int32_t>(top);
-        const qs::LineSpan span = qs::LinesToDraw(at, client.bottom);
-        for (std::uint64_t line = span.first; line < span.end; ++line) {
-            const std::uint32_t offset = static_cast<std::uint32_t>(line * kBytesPerLine);
-            const std::u16string text =
-                qs::FormatLine(&memory[offset % (memory.size() - kBytesPerLine)], kBytesPerLine,
-                               offset, kBytesPerLine);
-            const qs::PreviewPoint point = qs::LineOrigin(at, line);
-            ::TextOutW(buffer.Get(), point.x, point.y, qs::AsWide(text),
-                       static_cast<int>(text.size()));
-        }
-        ::BitBlt(dc, 0, 0, client.right, client.bottom, buffer.Get(), 0, 0, SRCCOPY);
-    }
-    ::ReleaseDC(window, dc);
-    Pump(loop);
-    return MillisecondsSince(start);
-}
-
-// The map floor: one fresh view per line from the allocation granularity below it, its bytes
-// read, the view unmapped; nothing formatted or drawn.
-double TimeMapFloor(HANDLE mapping, const qs::PreviewLayout& layout, std::uint64_t top,
-                    int clientHeight) {
-    static const std::uint32_t granularity = qs::mapping::GetGranularity();
-    qs::PreviewLayout at = layout;
-    at.m_topLine = static_cast<std::int32_t>(top);
-    const qs::LineSpan span = qs::LinesToDraw(at, clientHeight);
-    volatile std::uint8_t sink = 0;
-    const LONGLONG start = Now();
-    for (std::uint64_t line = span.first; line < span.end; ++line) {
-        const std::uint32_t offset = static_cast<std::uint32_t>(line * kBytesPerLine);
-        const std::uint32_t remainder = offset % granularity;
-        const auto* view = static_cast<const std::uint8_t*>(::MapViewOfFile(
-            mapping, FILE_MAP_READ, 0, offset - remainder, remainder + kBytesPerLine));
-        if (view == nullptr)
-            continue;
-        for (int i = 0; i < kBytesPerLine; ++i)
-            sink = sink + view[remainder + i];
-        ::UnmapViewOfFile(view);
-    }
     return MillisecondsSince(start);
 }
 
@@ -179,16 +106,12 @@ int Run(const std::wstring& path, int presses) {
         return 1;
     }
 
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
-    const HANDLE mapping = ::CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    qs::CGdiObject<HFONT> font(::CreateFontW(
-        14, 7, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-        CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, FIXED_PITCH | FF_DONTCARE, L"Courier"));
-    std::vector<std::uint8_t> memory(1 << 16);
+    const CPageFloors floors(path, kBytesPerLine);
+    if (!floors.IsOpen()) {
+        std::fprintf(stderr, "view keys benchmark failed: the floors cannot be measured\n");
+        return 1;
+    }
     std::mt19937 random(42);
-    for (std::uint8_t& byte : memory)
-        byte = static_cast<std::uint8_t>(random());
     std::uniform_int_distribution<std::int32_t> anyLine(0, layout.m_lastLine);
 
     std::printf("maximised view dialog: preview client %ld x %ld, %d lines a page, %llu lines\n",
@@ -216,12 +139,19 @@ int Run(const std::wstring& path, int presses) {
                 Pump(loop);
             }
             keyMs.push_back(TimeKey(loop, key.key));
-            const std::uint64_t top = static_cast<std::uint64_t>(layout.m_topLine);
-            gdiMs.push_back(TimeGdiFloor(loop, preview.m_hWnd, layout, top, font.Get(), memory));
-            mapMs.push_back(TimeMapFloor(mapping, layout, top, client.bottom));
+            // Like the key's, the GDI floor ends with the loop finding the queue empty, which is
+            // when Wine copies the window's pixels to the display: otherwise that copy would be
+            // charged to the next key.
+            LONGLONG start = Now();
+            floors.DrawFromMemory(preview.m_hWnd, layout);
+            Pump(loop);
+            gdiMs.push_back(MillisecondsSince(start));
+            start = Now();
+            floors.MapLines(layout, client.bottom);
+            mapMs.push_back(MillisecondsSince(start));
             // For the record, the two parts of a key's work: the control's paint of the same
             // lines, and the move of the scroll bar's thumb that comes before it.
-            LONGLONG start = Now();
+            start = Now();
             ::InvalidateRect(preview.m_hWnd, nullptr, TRUE);
             Pump(loop);
             paintMs.push_back(MillisecondsSince(start));
@@ -292,8 +222,6 @@ int Run(const std::wstring& path, int presses) {
                    static_cast<double>(before.committed) / 1048576.0, "MiB",
                    "no growth (handles, GDI objects too)", flat);
 
-    ::CloseHandle(mapping);
-    ::CloseHandle(file);
     view.DestroyWindow();
     qs::g_module.RemoveMessageLoop();
     // Missed goals are figures to report, not a failure to measure.

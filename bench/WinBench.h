@@ -1,8 +1,11 @@
-// What the Win32 benchmarks share: a large sparse file with a few random blocks, and a timer.
+// What the Win32 benchmarks share: a large sparse file with a few random blocks, a timer, and the
+// summary of a figure's samples.
 #pragma once
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -46,4 +49,16 @@ inline double MillisecondsSince(LONGLONG start) {
     LARGE_INTEGER frequency;
     ::QueryPerformanceFrequency(&frequency);
     return 1000.0 * static_cast<double>(Now() - start) / static_cast<double>(frequency.QuadPart);
+}
+
+// Prints the median, 10th and 90th percentiles of the samples (in ms) under a name; returns the
+// median, which is what the goals are held to.
+inline double Report(const char* name, std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    const auto at = [&](double q) {
+        return samples[static_cast<size_t>(q * static_cast<double>(samples.size() - 1))];
+    };
+    std::printf("  %-34s median %7.3f ms   p10 %7.3f ms   p90 %7.3f ms\n", name, at(0.5), at(0.1),
+                at(0.9));
+    return at(0.5);
 }
