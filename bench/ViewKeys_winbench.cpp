@@ -29,19 +29,6 @@ constexpr LONGLONG kFileSize = 400LL << 20;
 constexpr int kBytesPerLine = 10;
 constexpr int kSamples = 150;
 
-// The program's loop, one message at a time until the queue is empty: the filters, then
-// translation and dispatch. The paint comes last, when nothing else is queued.
-void Pump(qs::CMessageLoop& loop) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        loop.m_msg = msg;
-        if (!loop.PreTranslateMessage(&msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-}
-
 // A key press as the keyboard delivers it, to the window with the focus, through to its paint.
 double TimeKey(qs::CMessageLoop& loop, WPARAM key) {
     const LONGLONG start = Now();
@@ -182,9 +169,7 @@ int Run(const std::wstring& path, int presses) {
             }
             const int from = layout.m_topLine;
             keyMs.push_back(TimeKey(loop, key.key));
-            // Like the key's, the GDI floor ends with the loop finding the queue empty, which is
-            // when Wine copies the window's pixels to the display: otherwise that copy would be
-            // charged to the next key.
+            // Like the key's, the GDI floor ends with the loop finding the queue empty (Pump).
             LONGLONG start = Now();
             floors.DrawFromMemory(preview.m_hWnd, layout);
             Pump(loop);
