@@ -1,11 +1,16 @@
-// What the Win32 benchmarks share: a large sparse file with a few random blocks, and a timer.
+// What the Win32 benchmarks share: a large sparse file with a few random blocks, a timer, the
+// program's loop run until the queue is empty, and the summary of a figure's samples.
 #pragma once
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "platform/window/MessageLoop.h"
 
 // A file of `size` bytes in the temporary folder, mostly holes, with 64 random blocks of
 // `blockSize` bytes at random places; an empty path when it can't be made.
@@ -46,4 +51,31 @@ inline double MillisecondsSince(LONGLONG start) {
     LARGE_INTEGER frequency;
     ::QueryPerformanceFrequency(&frequency);
     return 1000.0 * static_cast<double>(Now() - start) / static_cast<double>(frequency.QuadPart);
+}
+
+// The program's loop, one message at a time until the queue is empty: the filters, then
+// translation and dispatch. A paint comes last, when nothing else is queued; and finding the queue
+// empty is when Wine copies the windows' pixels to the display, so a figure that ends here has paid
+// for that copy rather than leaving it to the next.
+inline void Pump(qs::CMessageLoop& loop) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        loop.m_msg = msg;
+        if (!loop.PreTranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+}
+
+// Prints the median, 10th and 90th percentiles of the samples (in ms) under a name; returns the
+// median, which is what the goals are held to.
+inline double Report(const char* name, std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    const auto at = [&](double q) {
+        return samples[static_cast<size_t>(q * static_cast<double>(samples.size() - 1))];
+    };
+    std::printf("  %-34s median %7.3f ms   p10 %7.3f ms   p90 %7.3f ms\n", name, at(0.5), at(0.1),
+                at(0.9));
+    return at(0.5);
 }
