@@ -14,24 +14,18 @@ using Call = StagedVolumeQueries::Call;
 // removable and exactly 500 MiB volumes are on the made-up machine of the Win32 tests.)
 TEST(HiddenVolumeTest, SelectionRuleStopsAtTheFirstTestThatFails) {
     const std::string v = "\\\\?\\Volume{1}\\";
-    const struct {
-        std::string line;
-        size_t asked;
-        bool taken;
-    } rows[] = {
-        {v + "|3||NTFS|524288001", 4, false},
-        {v + "|3||NTFS|0", 4, true},
+    // clang-format off
+    const struct { std::string line; size_t asked; bool taken; } rows[] = {
+        {v + "|3||NTFS|524288001", 4, false}, {v + "|3||NTFS|0", 4, true},
         {v + "|3||NTFS|!", 4, false},
         {"\\\\?\\\\|3||NTFS|1000", 4, true},            // five characters are enough
         {"\\\\?\\|3||NTFS|1000", 0, false},             // four are not
         {"\\\\.\\Volume{1}\\|3||NTFS|1000", 0, false},  // not the \\?\ prefix
         {"\\\\?\\Volume{1}|3||NTFS|1000", 0, false},    // no trailing backslash
-        {v + "|!||NTFS|1000", 1, false},
-        {v + "|3|!|NTFS|1000", 2, false},
-        {v + "|3||!|1000", 3, false},
-        {v + "|3||ntfs|1000", 3, false},
-        {v + "|3||NTFS |1000", 3, false},
-    };
+        {v + "|!||NTFS|1000", 1, false}, {v + "|3|!|NTFS|1000", 2, false},
+        {v + "|3||!|1000", 3, false}, {v + "|3||ntfs|1000", 3, false},
+        {v + "|3||NTFS |1000", 3, false}};
+    // clang-format on
     const Query order[] = {Query::DriveType, Query::MountPoints, Query::FileSystem, Query::Total};
     for (const auto& row : rows) {
         auto queries = StagedVolumeQueries::FromText(row.line + "\n");

@@ -10,38 +10,29 @@ namespace {
 const std::u16string V = u"\\\\?\\Volume{4c1b2a3d-0000-0000-0000-100000000000}\\";
 
 TEST(IconIndexTest, Cases) {
-    struct Row {
-        std::u16string path;
-        bool isFolder;
-        int index;
-    } rows[] = {
+    // clang-format off
+    struct Row { std::u16string path; bool isFolder; int index; } rows[] = {
         // Substrings anywhere in the path, the earlier rule first.
         {V + u"$Recycle.Bin", true, ICON_RECYCLE_FOLDER},
         {V + u"$Recycle.Bin\\S-1-5-18\\desktop.ini", false, ICON_OTHER_FILE},
         {V + u"$RECYCLE.BIN\\x.dll", false, ICON_DLL},
         {V + u"System Volume Information", true, ICON_FOLDER},
-        {V + u"Boot\\BOOTMGR.EFI", false, ICON_EXE},
-        {V + u"Boot\\memtest.exe", false, ICON_EXE},
+        {V + u"Boot\\BOOTMGR.EFI", false, ICON_EXE}, {V + u"Boot\\memtest.exe", false, ICON_EXE},
         {V + u"Boot\\en-US\\bootmgr.exe.mui", false, ICON_MUI},
-        {V + u"Boot\\BCD.LOG1", false, ICON_LOG},
+        {V + u"Boot\\BCD.LOG1", false, ICON_LOG}, {V + u"README", false, ICON_OTHER_FILE},
         {V + u"Boot\\Fonts\\wgl4_boot.ttf", false, ICON_TTF},
-        {V + u"README", false, ICON_OTHER_FILE},
-        {V + u"x.log\\readme", false, ICON_LOG},
-        {V + u"a.datx", false, ICON_DAT},
-        {V + u"x.dll.ttf", false, ICON_DLL},
-        {V + u"Boot\\x.log.mui", false, ICON_MUI},
-        {V + u"bootmgr.dat", false, ICON_DAT},
-        {V + u"bootmgr.dll", false, ICON_EXE},
+        {V + u"x.log\\readme", false, ICON_LOG}, {V + u"a.datx", false, ICON_DAT},
+        {V + u"x.dll.ttf", false, ICON_DLL}, {V + u"Boot\\x.log.mui", false, ICON_MUI},
+        {V + u"bootmgr.dat", false, ICON_DAT}, {V + u"bootmgr.dll", false, ICON_EXE},
         {V + u"a.exe", true, ICON_FOLDER},
         // Lower-casing beyond ASCII: the Turkish dotted capital I lowers to a plain i.
         {V + u"X.\u0130N\u0130.MU\u0130", false, ICON_MUI},
         {V + u"\u0420\u0435\u0446\u0438\u043A\u043B\\RECYCLE", true, ICON_RECYCLE_FOLDER},
         // A non-BMP name does not disturb the match after it.
-        {V + u"\U00010400\U0001D11E.DLL", false, ICON_DLL},
-    };
-    for (const Row& row : rows) {
+        {V + u"\U00010400\U0001D11E.DLL", false, ICON_DLL}};
+    // clang-format on
+    for (const Row& row : rows)
         EXPECT_EQ(row.index, GetIconIndex(row.path, row.isFolder)) << Utf16ToUtf8(row.path);
-    }
 }
 
 TEST(CaseMappingTest, SimpleLowerCaseMapping) {

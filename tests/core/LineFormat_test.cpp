@@ -61,27 +61,14 @@ TEST(LineFormatTest, EveryCountHasTheWidthAndColumnsOfAFullLine) {
 
 TEST(LineFormatTest, LineCountRoundsUpAndStopsAt4GiB) {
     const std::uint64_t k4GiB = std::uint64_t{1} << 32;
-    const struct {
-        std::uint64_t size;
-        int n;
-        std::uint64_t lines;
-    } rows[] = {
-        {0, 10, 0},
-        {1, 10, 1},
-        {10, 10, 1},
-        {11, 10, 2},
-        {13, 16, 1},
-        {32, 16, 2},
-        {k4GiB - 1, 10, 429496730},
-        {k4GiB, 10, 429496730},
-        {k4GiB + 1, 16, 0x10000000},
-        {~std::uint64_t{0}, 1, k4GiB},
-        {100, 0, 0},
-        {100, -3, 0},
-    };
-    for (const auto& row : rows) {
+    // clang-format off
+    const struct { std::uint64_t size; int n; std::uint64_t lines; } rows[] = {
+        {0, 10, 0}, {1, 10, 1}, {10, 10, 1}, {11, 10, 2}, {13, 16, 1}, {32, 16, 2},
+        {k4GiB - 1, 10, 429496730}, {k4GiB, 10, 429496730}, {k4GiB + 1, 16, 0x10000000},
+        {~std::uint64_t{0}, 1, k4GiB}, {100, 0, 0}, {100, -3, 0}};
+    // clang-format on
+    for (const auto& row : rows)
         EXPECT_EQ(GetLineCount(row.size, row.n), row.lines) << row.size << " N " << row.n;
-    }
 }
 
 }  // namespace

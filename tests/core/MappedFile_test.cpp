@@ -55,15 +55,13 @@ protected:
 
 TEST_F(MappedFileTest, ViewsStartOnTheGranularityAndNeverPassTheEnd) {
     const std::uint32_t g = kGranularity;
-    const struct {
-        std::uint32_t offset;
-        std::uint32_t length;
-        std::uint64_t viewBytes;  // remainder + length; 0 for a refused range
-    } rows[] = {
-        // {3g - 5, 10} is a last line that ends exactly at the end
+    // viewBytes: remainder + length, 0 for a refused range; {3g - 5, 10} ends exactly at the end.
+    // clang-format off
+    const struct { std::uint32_t offset, length; std::uint64_t viewBytes; } rows[] = {
         {0, 10, 10},        {g, 10, 10},           {g - 10, 10, g},        {g - 4, 10, g + 6},
         {g - 1, 1, g},      {3 * g - 3, 8, g + 5}, {3 * g - 5, 10, g + 5}, {3 * g, 5, 5},
         {3 * g - 4, 10, 0}, {3 * g + 5, 1, 0},     {0xFFFFFFFF, 2, 0},     {0, 0, 0}};
+    // clang-format on
     CMappedFile file;
     ASSERT_TRUE(file.Open(MakeFile("pattern.bin", 3 * g + 5)));
     EXPECT_EQ(file.GetSize(), 3u * g + 5);
@@ -126,15 +124,11 @@ TEST_F(MappedFileTest, FailedOpenLeavesNothingOpenAndEmptyFilesHaveNoMapping) {
 }
 
 TEST_F(MappedFileTest, FilesOf4GiBAndMoreShowTheirFirst4GiBWithTrueOffsets) {
-    const struct {
-        const char* name;
-        std::uint64_t size;
-        std::uint64_t shown;
-    } rows[] = {
-        {"under.bin", k4GiB - 1, k4GiB - 1},
-        {"exact.bin", k4GiB, k4GiB},
-        {"over.bin", 5 * k4GiB / 4, k4GiB},
-    };
+    // clang-format off
+    const struct { const char* name; std::uint64_t size, shown; } rows[] = {
+        {"under.bin", k4GiB - 1, k4GiB - 1}, {"exact.bin", k4GiB, k4GiB},
+        {"over.bin", 5 * k4GiB / 4, k4GiB}};
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         CMappedFile file;

@@ -40,14 +40,9 @@ TEST(PreviewLayoutTest, EveryScrollRequestThenTheClamps) {
     enum { LU = kScrollLineUp, LD, PU, PD, TP, TT, TOP, BOT, END };
     constexpr bool V = true, H = false;
     constexpr std::int32_t M = std::numeric_limits<std::int32_t>::max() - 19;
-    const struct {
-        int layout;
-        bool vertical;
-        std::int32_t start;
-        int request;
-        std::int32_t track, expected;
-        bool changed;
-    } rows[] = {
+    // clang-format off
+    const struct { int layout; bool vertical; std::int32_t start; int request;
+                   std::int32_t track, expected; bool changed; } rows[] = {
         {A, V, 5, LU, 0, 4, 1},         {A, V, 0, LU, 0, 0, 0},    {A, V, 5, LD, 0, 6, 1},
         {A, V, 80, LD, 0, 80, 0},       {A, V, 30, PU, 0, 10, 1},  {A, V, 3, PU, 0, 0, 1},
         {A, V, 0, PU, 0, 0, 0},         {A, V, 10, PD, 0, 30, 1},  {A, V, 70, PD, 0, 80, 1},
@@ -59,8 +54,8 @@ TEST(PreviewLayoutTest, EveryScrollRequestThenTheClamps) {
         {A, H, 10, TT, -5, 0, 1},       {A, H, 0, BOT, 0, 31, 1},  {A, H, 31, BOT, 0, 31, 0},
         {A, H, 10, END, 3, 10, 0},      {N, H, 5, PD, 0, 5, 0},    {N, H, 5, PU, 0, 5, 0},
         {N, V, 5, PD, 0, 6, 1},         {S, V, 0, BOT, 0, 1, 1},   {S, V, 1, LD, 0, 1, 0},
-        {T, V, 0, TT, 70000, 70000, 1}, {G, V, 0, BOT, 0, M, 1},   {G, V, M, PD, 0, M, 0},
-    };
+        {T, V, 0, TT, 70000, 70000, 1}, {G, V, 0, BOT, 0, M, 1},   {G, V, M, PD, 0, M, 0}};
+    // clang-format on
     for (const auto& row : rows) {
         PreviewLayout layout = layouts[row.layout];
         std::int32_t& position = row.vertical ? layout.m_topLine : layout.m_leftColumn;
@@ -129,16 +124,13 @@ TEST(PreviewLayoutTest, EnlargingAtTheEndPullsTheTopBackShrinkingKeepsIt) {
 }
 
 TEST(PreviewLayoutTest, LinesDrawnAreTheWholeRowsPlusOneForARemainderThirteenPixelsApart) {
-    const struct {
-        std::uint64_t lines;
-        std::int32_t top;
-        int height;
-        std::uint64_t first, end;
-    } rows[] = {
+    // clang-format off
+    const struct { std::uint64_t lines; std::int32_t top; int height; std::uint64_t first, end; }
+    rows[] = {
         {100, 0, 280, 0, 20}, {100, 0, 281, 0, 21},  {100, 0, 279, 0, 20},    {100, 0, 400, 0, 29},
         {100, 0, 0, 0, 0},    {100, 10, 28, 10, 12}, {100, 90, 400, 90, 100}, {5, 3, 28, 3, 5},
-        {5, 3, 29, 3, 5},     {5, 0, 27, 0, 2},
-    };
+        {5, 3, 29, 3, 5},     {5, 0, 27, 0, 2}};
+    // clang-format on
     for (const auto& row : rows) {
         PreviewLayout layout = Laid(row.lines, 51, 1000, 1000);
         layout.m_topLine = row.top;
@@ -158,23 +150,14 @@ TEST(PreviewLayoutTest, LinesDrawnAreTheWholeRowsPlusOneForARemainderThirteenPix
 // The last rows: N raised after the file was set, so lines run past 4 GiB.
 TEST(PreviewLayoutTest, LineBytesNeverPassTheEndOfTheFileNorWrapAt4GiB) {
     constexpr std::uint64_t k4GiB = std::uint64_t{1} << 32;
-    const struct {
-        std::uint64_t line;
-        std::int32_t perLine;
-        std::uint64_t size;
-        std::uint32_t offset;
-        std::int32_t count;
-        bool drawn;
-    } rows[] = {
-        {1, 10, 20, 10, 10, true},
-        {2, 10, 20, 20, 0, true},
-        {0, 16, 1, 0, 1, true},
-        {3, 10, 25, 30, 0, true},
-        {5, 0, 25, 0, 0, true},
-        {0x0FFFFFFF, 16, k4GiB, 0xFFFFFFF0u, 16, true},
-        {1u << 28, 16, k4GiB, 0, 0, false},
-        {1u << 29, 16, k4GiB, 0, 0, false},
-    };
+    // clang-format off
+    const struct { std::uint64_t line; std::int32_t perLine; std::uint64_t size;
+                   std::uint32_t offset; std::int32_t count; bool drawn; } rows[] = {
+        {1, 10, 20, 10, 10, true}, {2, 10, 20, 20, 0, true}, {0, 16, 1, 0, 1, true},
+        {3, 10, 25, 30, 0, true}, {5, 0, 25, 0, 0, true},
+        {0x0FFFFFFF, 16, k4GiB, 0xFFFFFFF0u, 16, true}, {1u << 28, 16, k4GiB, 0, 0, false},
+        {1u << 29, 16, k4GiB, 0, 0, false}};
+    // clang-format on
     for (const auto& row : rows) {
         const LineBytes bytes = LineBytesAt(row.line, row.perLine, row.size);
         SCOPED_TRACE(std::to_string(row.line) + " at " + std::to_string(row.perLine));

@@ -7,11 +7,8 @@ namespace {
 
 TEST(ResizeLayoutTest, ControlsFollowTheClientAreaBySizeType) {
     const ClientRect box = {422, 357, 509, 383};
-    const struct {
-        unsigned flags;
-        int dx, dy;
-        ClientRect expected;
-    } rows[] = {
+    // clang-format off
+    const struct { unsigned flags; int dx, dy; ClientRect expected; } rows[] = {
         {0x3, 200, 150, {422, 357, 709, 533}},      // the preview: stretched both ways
         {0xC, 200, 150, {622, 507, 709, 533}},      // "Close": moved both ways
         {0x1C, 7, -3, {429, 354, 516, 380}},        // the grip: moved both ways, repainted
@@ -20,6 +17,7 @@ TEST(ResizeLayoutTest, ControlsFollowTheClientAreaBySizeType) {
         {0x10, 50, 50, box},                        // neither: stays
         {0x3, -600, -400, {422, 357, 422, 357}},    // shrunk past its size: empty, never negative
     };
+    // clang-format on
     for (const auto& row : rows) {
         const ClientRect r = LayOutControl(row.flags, box, row.dx, row.dy);
         EXPECT_TRUE(r.left == row.expected.left && r.top == row.expected.top &&

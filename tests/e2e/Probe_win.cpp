@@ -85,79 +85,74 @@ LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return static_cast<LRESULT>(result);
 }
 
-// A page in the program's address space: tree-view messages carry pointers that the control
-// dereferences in its own process. Send() copies the data there, sends, and copies it back.
-class Remote {
-public:
-    explicit Remote(HWND window) : m_window(window) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, 0, pid);
-        if (m_process)
-            m_base = static_cast<BYTE*>(
-                VirtualAllocEx(m_process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    }
-    ~Remote() {
-        if (m_base)
-            VirtualFreeEx(m_process, m_base, 0, MEM_RELEASE);
-        if (m_process)
-            CloseHandle(m_process);
-    }
-    bool ok() const { return m_base != nullptr; }
-    BYTE* at(size_t offset) const { return m_base + offset; }
-    template <typename T>
-    LRESULT Send(UINT message, WPARAM wParam, T& data) {
-        WriteProcessMemory(m_process, m_base, &data, sizeof data, nullptr);
-        const LRESULT result = ::Send(m_window, message, wParam, reinterpret_cast<LPARAM>(m_base));
-        ReadProcessMemory(m_process, m_base, &data, sizeof data, nullptr);
-        return result;
-    }
-
-private:
-    HWND m_window;
-    HANDLE m_process = nullptr;
-    BYTE* m_base = nullptr;
-};
-
 HTREEITEM Next(HWND tree, HTREEITEM item, WPARAM how) {
     return reinterpret_cast<HTREEITEM>(
         Send(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
 }
 
-// Every item whose parents are expanded, in display order; or, given a text, the screen point of
-// the first such item with that text (true when there is one).
-bool PrintItems(HWND tree, Remote& remote, HTREEITEM first, int depth, const wchar_t* wanted) {
-    for (HTREEITEM h = first; h; h = Next(tree, h, TVGN_NEXT)) {
+// A page in the program's address space: tree-view messages carry pointers that the control
+// dereferences in its own process. Send() copies the data there, sends, and copies it back.
+struct Remote {
+    explicit Remote(HWND tree) : window(tree) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(tree, &pid);
+        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, 0, pid);
+        base = static_cast<BYTE*>(
+            VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+    ~Remote() { VirtualFreeEx(process, base, 0, MEM_RELEASE), CloseHandle(process); }
+    template <typename T>
+    LRESULT Send(UINT message, WPARAM wParam, T& data) {
+        WriteProcessMemory(process, base, &data, sizeof data, nullptr);
+        const LRESULT result = ::Send(window, message, wParam, reinterpret_cast<LPARAM>(base));
+        ReadProcessMemory(process, base, &data, sizeof data, nullptr);
+        return result;
+    }
+    // An item's text, data, children and expanded state; false when there is no such item.
+    bool Read(HTREEITEM h, TVITEMW& tv, wchar_t (&text)[1024]) {
         struct {
             TVITEMW tv;
             wchar_t text[1024];
         } item{};
-        TVITEMW& tv = item.tv;
-        tv.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE | TVIF_CHILDREN | TVIF_HANDLE;
-        tv.hItem = h;
-        tv.stateMask = TVIS_EXPANDED;
-        tv.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof(TVITEMW)));
-        tv.cchTextMax = 1023;
-        if (!remote.Send(TVM_GETITEMW, 0, item))
+        item.tv.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE | TVIF_CHILDREN | TVIF_HANDLE;
+        item.tv.hItem = h, item.tv.stateMask = TVIS_EXPANDED, item.tv.cchTextMax = 1023;
+        item.tv.pszText = reinterpret_cast<wchar_t*>(base + sizeof(TVITEMW));
+        const bool read = h && Send(TVM_GETITEMW, 0, item);
+        return tv = item.tv, std::copy_n(item.text, 1024, text), read;
+    }
+    // The rectangle of an item's text, in the tree's client area.
+    bool TextRect(HTREEITEM h, RECT& rect) {
+        union {
+            HTREEITEM item;  // TVM_GETITEMRECT takes the item in the rectangle's place
+            RECT rect;
+        } where{h};
+        return h && Send(TVM_GETITEMRECT, TRUE, where) && (rect = where.rect, true);
+    }
+    HWND window;
+    HANDLE process = nullptr;
+    BYTE* base = nullptr;
+};
+
+// Every item whose parents are expanded, in display order; or, given a text, the screen point of
+// the first such item with that text (true when there is one).
+bool PrintItems(HWND tree, Remote& remote, HTREEITEM first, int depth, const wchar_t* wanted) {
+    for (HTREEITEM h = first; h; h = Next(tree, h, TVGN_NEXT)) {
+        TVITEMW tv{};
+        wchar_t text[1024];
+        RECT r{};
+        if (!remote.Read(h, tv, text))
             return false;
         const bool expanded = (tv.state & TVIS_EXPANDED) != 0;
-        if (wanted && wcscmp(wanted, item.text) == 0) {
-            union {
-                HTREEITEM item;  // TVM_GETITEMRECT takes the item in the rectangle's place
-                RECT rect;
-            } where{h};
-            remote.Send(TVM_GETITEMRECT, TRUE, where);
-            POINT p{(where.rect.left + where.rect.right) / 2,
-                    (where.rect.top + where.rect.bottom) / 2};
-            if (g_corner)
-                p = {where.rect.left, where.rect.bottom};
+        if (wanted && wcscmp(wanted, text) == 0 && remote.TextRect(h, r)) {
+            POINT p = g_corner ? POINT{r.left, r.bottom}
+                               : POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
             ClientToScreen(tree, &p);
             std::printf("%ld %ld\n", p.x, p.y);
             return true;
         }
         if (!wanted)
             std::printf("item %d %d %d %d %s\n", depth, static_cast<int>(tv.lParam),
-                        expanded ? 1 : 0, tv.cChildren, Utf8(item.text).c_str());
+                        expanded ? 1 : 0, tv.cChildren, Utf8(text).c_str());
         if (expanded && PrintItems(tree, remote, Next(tree, h, TVGN_CHILD), depth + 1, wanted))
             return true;
     }
@@ -165,15 +160,13 @@ bool PrintItems(HWND tree, Remote& remote, HTREEITEM first, int depth, const wch
 }
 
 // A point inside the window's close box, found by hit-testing its caption.
-int PrintCloseBox(HWND window, const char* format) {
+int PrintCloseBox(HWND window) {
     RECT frame{};
     GetWindowRect(window, &frame);
     for (int y = frame.top; y < frame.top + 40; ++y)
         for (int x = frame.right - 1; x > frame.right - 60; --x)
-            if (Send(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
-                std::printf(format, x - 4, y + 4);
-                return 0;
-            }
+            if (Send(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE)
+                return std::printf("%d %d\n", x - 4, y + 4) < 0;
     return 1;
 }
 
@@ -198,8 +191,8 @@ int PrintAbout(HWND main) {
             ++counts[GetPixel(screen, x, y)];
     ReleaseDC(nullptr, screen);
     std::vector<std::pair<int, COLORREF>> ranked;
-    for (const auto& c : counts)
-        ranked.push_back({c.second, c.first});
+    for (const auto& [colour, count] : counts)
+        ranked.push_back({count, colour});
     std::sort(ranked.rbegin(), ranked.rend());
     const COLORREF ink = ranked.size() > 1 ? ranked[1].second : 0;
     GUITHREADINFO gui{};
@@ -218,10 +211,10 @@ const int kPreviewId = 1001;
 // The view dialog: owned by the main window, holding the preview.
 HWND FindView(HWND main) {
     HWND view = nullptr;
-    while ((view = FindWindowExW(nullptr, view, L"#32770", nullptr)) != nullptr)
-        if (GetWindow(view, GW_OWNER) == main && GetDlgItem(view, kPreviewId) != nullptr)
-            return view;
-    return nullptr;
+    while ((view = FindWindowExW(nullptr, view, L"#32770", nullptr)) &&
+           (GetWindow(view, GW_OWNER) != main || !GetDlgItem(view, kPreviewId))) {
+    }
+    return view;
 }
 
 // "<name> <visible> <left> <top> <right> <bottom>" on the screen for the main window, the view
@@ -334,12 +327,9 @@ int PrintLayout(HWND main) {
 
 // The popup menus open on the screen.
 int PrintMenus() {
-    for (HWND m = nullptr; (m = FindWindowExW(nullptr, m, L"#32768", nullptr));) {
-        RECT r{};
-        if (!IsWindowVisible(m) || !GetWindowRect(m, &r))
-            continue;
-        std::printf("menu %ld %ld\n", r.left, r.top);
-    }
+    RECT r{};
+    for (HWND m = nullptr; (m = FindWindowExW(nullptr, m, L"#32768", nullptr));)
+        IsWindowVisible(m) && GetWindowRect(m, &r) && std::printf("menu %ld %ld\n", r.left, r.top);
     return 0;
 }
 
@@ -383,69 +373,48 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"layout")
         return PrintLayout(main);
     if (command == L"syscommand" && argc > 2)
-        return PostMessageW(main, WM_SYSCOMMAND, wcstoul(argv[2], nullptr, 16), 0) ? 0 : 1;
-    if (command == L"main") {
-        std::printf("%p\n", static_cast<void*>(main));
-        return 0;
-    }
+        return !PostMessageW(main, WM_SYSCOMMAND, wcstoul(argv[2], nullptr, 16), 0);
+    if (command == L"main")
+        return std::printf("%p\n", static_cast<void*>(main)) < 0;
     const HWND tree = GetDlgItem(main, kTreeId);
     Remote remote(tree);
-    if (!remote.ok())
+    const HTREEITEM root = Next(tree, nullptr, TVGN_ROOT);
+    TVITEMW tv{};
+    wchar_t text[1024];
+    RECT r{};
+    if (!remote.base)
         return 1;
     if (command == L"tree") {
         std::printf("count %d\n", static_cast<int>(Send(tree, TVM_GETCOUNT, 0, 0)));
-        PrintItems(tree, remote, Next(tree, nullptr, TVGN_ROOT), 0, nullptr);
+        PrintItems(tree, remote, root, 0, nullptr);
         return 0;
     }
-    if (command == L"imagewidth") {
-        union {
-            HTREEITEM item;
-            RECT rect;
-        } root{Next(tree, nullptr, TVGN_ROOT)};
-        // A top-level item: its indent, then its image, then its text.
+    if (command == L"imagewidth") {  // a top-level item: its indent, then its image, then its text
         const LRESULT indent = Send(tree, TVM_GETINDENT, 0, 0);
-        if (!root.item || !remote.Send(TVM_GETITEMRECT, TRUE, root))
-            return 1;
-        std::printf("%ld\n", root.rect.left - static_cast<LONG>(indent));
-        return 0;
+        return remote.TextRect(root, r) ? std::printf("%ld\n", r.left - LONG(indent)) < 0 : 1;
     }
     if (command == L"item" && argc > 2) {
         g_corner = argc > 3;
-        return PrintItems(tree, remote, Next(tree, nullptr, TVGN_ROOT), 0, argv[2]) ? 0 : 1;
+        return PrintItems(tree, remote, root, 0, argv[2]) ? 0 : 1;
     }
-    if (command == L"selected") {
-        struct {
-            TVITEMW tv;
-            wchar_t text[1024];
-        } item{};
-        item.tv.mask = TVIF_TEXT;
-        item.tv.hItem = Next(tree, nullptr, TVGN_CARET);
-        item.tv.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof(TVITEMW)));
-        item.tv.cchTextMax = 1023;
-        if (!item.tv.hItem || !remote.Send(TVM_GETITEMW, 0, item))
-            return 1;
-        std::printf("%s\n", Utf8(item.text).c_str());
-        return 0;
-    }
+    if (command == L"selected")
+        return remote.Read(Next(tree, nullptr, TVGN_CARET), tv, text)
+                   ? std::printf("%s\n", Utf8(text).c_str()) < 0
+                   : 1;
     HWND view = FindView(main);
     if (!view)
         return 1;
     if (command == L"view")
         return PrintView(main, view);
     if (command == L"viewcloser")
-        return PrintCloseBox(view, "%d %d\n");
+        return PrintCloseBox(view);
     if (command == L"wheel" && argc > 2)
-        return PostMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(0, _wtoi(argv[2])), 0) ? 0 : 1;
+        return !PostMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(0, _wtoi(argv[2])), 0);
     if (command == L"shows" && argc > 3)
         return CheckPreview(view, argv[2], _wtoi(argv[3]), argc > 4 ? _wtoi(argv[4]) : -1);
-    if (command == L"narrow" && argc > 2) {
-        const HWND preview = GetDlgItem(view, kPreviewId);
-        RECT r{};
-        GetWindowRect(preview, &r);
-        return SetWindowPos(preview, nullptr, 0, 0, _wtoi(argv[2]), r.bottom - r.top,
-                            SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)
-                   ? 0
-                   : 1;
-    }
+    const HWND preview = GetDlgItem(view, kPreviewId);
+    if (command == L"narrow" && argc > 2 && GetWindowRect(preview, &r))
+        return !SetWindowPos(preview, nullptr, 0, 0, _wtoi(argv[2]), r.bottom - r.top,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return 2;
 }

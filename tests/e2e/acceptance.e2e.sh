@@ -9,7 +9,6 @@
 . "$(dirname "$0")/e2e-lib.sh"
 qs_stage
 volume=$QS_SCRATCH/volume HOLD_PID=
-V_main='' V_view='' V_preview='' V_close='' V_grip='' V_rows='' V_caption=''
 
 # The probe's view lines as variables: V_main, V_view, V_preview, V_close, V_grip ("<visible>
 # <left> <top> <right> <bottom>"), V_rows ("<rows> <hwnd>"), V_caption.
@@ -39,11 +38,7 @@ expect_view() {
     [ "$V_caption" = "$1" ] || qs_fail "the viewer's caption is '$V_caption', not '$1'"
     out=$(qs_probe shows "$2" "$3" ${4:-}) || qs_fail "the preview does not show $2 from line $3: $out"
 }
-expect_hidden() {
-    sleep 0.3
-    view_state
-    [ "${V_view%% *}" = 0 ] || qs_fail "the viewer shows"
-}
+expect_hidden() { sleep 0.3 && view_state && [ "${V_view%% *}" = 0 ] || qs_fail "the viewer shows"; }
 # Right-clicks the item and picks the menu item that many Down presses away.
 pick() {
     local p
@@ -63,9 +58,7 @@ save_to() {
     [ -z "${2:-}" ] || { sleep 1 && xdotool key Return; }
 }
 expect_clipboard() {
-    local got
-    sleep 0.5
-    got=$(timeout 5 xclip -o -selection clipboard)
+    sleep 0.5 && local got && got=$(timeout 5 xclip -o -selection clipboard)
     [ "$got" = "$1" ] || qs_fail "clipboard: expected '$1', got '$got'"
 }
 expect_kept() {  # the old copy byte for byte, and nothing left beside it
@@ -76,8 +69,7 @@ expect_kept() {  # the old copy byte for byte, and nothing left beside it
 hold() {
     wine "$QS_PROBE" hold "Z:$(tr / '\\' <<<"$1")" 60000 >"$QS_SCRATCH/hold.out" 2>&1 </dev/null &
     HOLD_PID=$!
-    for _ in $(seq 50); do grep -q held "$QS_SCRATCH/hold.out" && return; sleep 0.2; done
-    qs_fail "could not hold $1"
+    qs_until 0.2 50 'grep -q held "$QS_SCRATCH/hold.out"' || qs_fail "could not hold $1"
 }
 release() { [ -z "$HOLD_PID" ] || { kill $HOLD_PID && wait $HOLD_PID; } 2>/dev/null; HOLD_PID=; }
 trap 'release; qs_cleanup' EXIT
@@ -291,21 +283,11 @@ reg() {
 }
 reg delete ""; reg delete " Visited"
 # The probe's view as variables (see PrintAbout); false when the box is not shown.
-look() {
-    local out rc
-    out=$(qs_probe about)
-    rc=$?
-    eval "$out"
-    return $rc
-}
+look() { local out rc; out=$(qs_probe about); rc=$?; eval "$out"; return $rc; }
 # Waits for the box to show: the link's colour, the addresses opened so far, the focused id.
 expect_box() {
-    local now=''
-    for _ in $(seq 25); do
-        look && now="$ink $(wc -l <"$opened") $focus"
-        [ "$now" = "$*" ] && break
-        sleep 0.2
-    done
+    local now='' want=$*
+    qs_until 0.2 25 'look && now="$ink $(wc -l <"$opened") $focus" && [ "$now" = "$want" ]'
     [ "$now" = "$*" ] || qs_fail "colour, opened, focus: '$now', not '$*'"
     [ "$bl $bt" = "$(((ml + mr) / 2 - (br - bl) / 2)) $(((mt + mb) / 2 - (bb - bt) / 2))" ] ||
         qs_fail "box at $bl $bt $br $bb, not centred over the main window at $main"
@@ -314,11 +296,7 @@ expect_box() {
         qs_fail "opened: $(cat "$opened")"
 }
 expect_closed() {
-    for _ in $(seq 25); do
-        look || break
-        sleep 0.2
-    done
-    look && qs_fail "the box is still open"
+    qs_until 0.2 25 '! look' || qs_fail "the box is still open"
     [ "$ml $mt $mr $mb $enabled" = "$main 1" ] || qs_fail "main window $ml $mt $mr $mb $enabled"
     kill -0 "$QS_PID" 2>/dev/null || qs_fail "the program ended"
 }

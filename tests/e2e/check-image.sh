@@ -5,10 +5,7 @@
 exe=$1
 dump=$(x86_64-w64-mingw32-objdump -p "$exe") || exit 1
 status=0
-fail() {
-    echo "$*"
-    status=1
-}
+fail() { echo "$*" && status=1; }
 for dll in $(grep 'DLL Name' <<<"$dump" | awk '{print tolower($3)}' | sort -u); do
     case $dll in
         kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | comdlg32.dll | shell32.dll | \

@@ -52,13 +52,16 @@ qs_wait_main() {
     [ -n "$QS_WINDOW" ] || qs_fail "X does not show the main window"
 }
 
+# Runs the command (eval'd) up to $2 times, $1 seconds apart, until it succeeds.
+qs_until() {
+    local i
+    for ((i = 0; i < $2; i++)); do eval "$3" && return; sleep "$1"; done
+    return 1
+}
+
 # Waits up to 15 s for the program to end; sets QS_RC to its exit code ("running" if it hasn't).
 qs_wait_exit() {
-    local i
-    for i in $(seq 150); do
-        kill -0 "$QS_PID" 2>/dev/null || break
-        sleep 0.1
-    done
+    qs_until 0.1 150 '! kill -0 "$QS_PID" 2>/dev/null'
     QS_RC=running
     kill "$QS_PID" 2>/dev/null || { wait "$QS_PID"; QS_RC=$?; }
     wait "$QS_PID" 2>/dev/null
@@ -73,25 +76,16 @@ qs_keys() {
 
 # Waits until the tree shows something other than what it shows now, or a few seconds pass.
 qs_tree_settled() {
-    local before now i
+    local before now
     before=$(qs_probe tree)
-    for i in $(seq 20); do
-        sleep 0.25
-        now=$(qs_probe tree)
-        [ "$now" = "$before" ] && break
-        before=$now
-    done
+    qs_until 0 20 'sleep 0.25; now=$(qs_probe tree); [ "$now" = "$before" ] || ! before=$now'
     echo "$before"
 }
 
 # Waits for the program's one message box, checks its text, and presses OK in it.
 qs_expect_box() {
     local boxes
-    for _ in $(seq 40); do
-        boxes=$(qs_probe boxes)
-        [ -n "$boxes" ] && break
-        sleep 0.25
-    done
+    qs_until 0.25 40 'boxes=$(qs_probe boxes) && [ -n "$boxes" ]'
     [ "$(cut -d' ' -f3- <<<"$boxes")" = "$1" ] || qs_fail "expected the one box '$1', got '$boxes'"
     qs_probe dismiss "$(cut -d' ' -f2 <<<"$boxes")" >/dev/null
     sleep 0.5

@@ -284,7 +284,11 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
     Patch<7>("OpenClipboard", ::OpenClipboard, FALSE);
     Patch<8>("EmptyClipboard", ::EmptyClipboard, FALSE);
     Patch<9>("GlobalAlloc", ::GlobalAlloc, nullptr);
-    Patch<10>("LoadMenuW", ::LoadMenuW, nullptr);
+    // The menu asked for; the A form, not patched, loads the same numbered resource.
+    Patch<10>("LoadMenuW", ::LoadMenuW, nullptr, [](HINSTANCE module, LPCWSTR id) {
+        g_events += L"menu " + std::to_wstring(reinterpret_cast<UINT_PTR>(id)) + L" ";
+        return ::LoadMenuA(module, reinterpret_cast<LPCSTR>(id));
+    });
     Patch<11>("CreateDialogParamW", ::CreateDialogParamW, nullptr);
     // The About box, made modeless for the occasion: Space on its link opens the address.
     Patch<12>("DialogBoxParamW", ::DialogBoxParamW, -1,
@@ -302,11 +306,9 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
         g_events += L"box=" + std::wstring(text) + L" ";
         return IDOK;
     });
-    Patch<14>("TrackPopupMenu", ::TrackPopupMenu, FALSE,
-              [](HMENU, UINT, int, int, int, HWND, const RECT*) {
-                  g_events += L"menu ";
-                  return static_cast<BOOL>(g_command);
-              });
+    Patch<14>(
+        "TrackPopupMenu", ::TrackPopupMenu, FALSE,
+        [](HMENU, UINT, int, int, int, HWND, const RECT*) { return static_cast<BOOL>(g_command); });
     Patch<15>("GetSaveFileNameW", ::GetSaveFileNameW, FALSE, [](OPENFILENAMEW* ofn) {
         const bool asked = ofn->lStructSize == 152 && ofn->hwndOwner == ::GetActiveWindow() &&
                            ofn->hInstance == g_module.GetResourceInstance() &&
@@ -338,6 +340,15 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
     const auto copy = [this] { Menu(ID_FILE_COPYPATH); };
     const auto save = [this] { Menu(ID_FILE_SAVEAS); };
     const auto expand = [this] { Press(L"sub", VK_SUBTRACT), Press(L"sub", VK_ADD); };
+    // Only the keyboard's WM_CONTEXTMENU, at (-1, -1), opens a menu: one at a point follows a
+    // right click, which has opened its own.
+    const auto keyed = [this] {
+        ::SendMessageW(m_tree, TVM_SELECTITEM, TVGN_CARET,
+                       reinterpret_cast<LPARAM>(Item(L"a.bin")));
+        g_command = ID_FILE_COPYPATH;
+        for (const LPARAM at : {MAKELPARAM(20, 20), MAKELPARAM(-1, -1)})
+            ::SendMessageW(m_tree, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_tree), at);
+    };
     const auto about = [this] { ::SendMessageW(m_main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0); };
     // Another program holds the source open for writing under the fault: ours reads with read
     // sharing only. (A target held is the acceptance run's.)
@@ -359,11 +370,12 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
                     (g_module.GetMessageLoop() ? L"loop kept " : L"");
         g_module.AddMessageLoop(m_loop.get());
     };
-    const wchar_t *viewed = L"view=V\\a.bin open=1/1 ", *saved = L"target=a.bin menu ",
-                  *copied = L"clip=V\\a.bin menu ", *read = L"menu box=Can't read selected file ",
-                  *opened = L"menu box=Can't open target file ",
-                  *selected = L"menu box=Can't open selected file ",
-                  *shown = L"menu shell=properties,V\\a.bin ",
+    const wchar_t *viewed = L"view=V\\a.bin open=1/1 ", *saved = L"target=a.bin menu 201 ",
+                  *copied = L"clip=V\\a.bin menu 201 ",
+                  *read = L"menu 201 box=Can't read selected file ",
+                  *opened = L"menu 201 box=Can't open target file ",
+                  *selected = L"menu 201 box=Can't open selected file ",
+                  *shown = L"menu 201 shell=properties,V\\a.bin ",
                   *linked = L"about=100 open=" QS_HOME_PAGE " visited ";
     // Each row: what it is, the call that fails once after `skip` calls of it, the action, and the
     // state after it under the fault, then after it again.
@@ -376,12 +388,13 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
         {"viewing while painting", "MapViewOfFile", 0, view, viewed, viewed},
         {"view dialog creation", "CreateDialogParamW", 0, view, L"", viewed},
         {"listing", "FindFirstFileW", 0, expand, L"", L"sub+ "},
-        {"clipboard opening", "OpenClipboard", 0, copy, L"menu ", copied},
-        {"clipboard emptying", "EmptyClipboard", 0, copy, L"menu ", copied},
-        {"clipboard block", "GlobalAlloc", 0, copy, L"menu ", copied},
-        {"clipboard refusing", "SetClipboardData", 0, copy, L"menu ", copied},
+        {"clipboard opening", "OpenClipboard", 0, copy, L"menu 201 ", copied},
+        {"clipboard emptying", "EmptyClipboard", 0, copy, L"menu 201 ", copied},
+        {"clipboard block", "GlobalAlloc", 0, copy, L"menu 201 ", copied},
+        {"clipboard refusing", "SetClipboardData", 0, copy, L"menu 201 ", copied},
         {"menu loading", "LoadMenuW", 0, copy, L"", copied},
-        {"Save dialog", "GetSaveFileNameW", 0, save, L"menu ", saved},
+        {"keyboard's menu", "LoadMenuW", 0, keyed, L"", copied},
+        {"Save dialog", "GetSaveFileNameW", 0, save, L"menu 201 ", saved},
         {"Save As source", "CreateFileW", 0, save, selected, saved},
         {"Save As source held", "held", 0, held, selected, saved},
         {"Save As target", "CreateFileW", 1, save, opened, saved},
@@ -389,7 +402,7 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
         {"Save As size", "GetFileSizeEx", 0, save, read, saved},
         {"copy buffer", "new[]", 0, save, read, saved},
         {"reading chunk 2", "ReadFile", 1, save, read, saved},
-        {"writing chunk 2", "WriteFile", 1, save, L"menu box=Can't write target file ", saved},
+        {"writing chunk 2", "WriteFile", 1, save, L"menu 201 box=Can't write target file ", saved},
         {"replacing", "MoveFileExW", 0, save, opened, saved},
         {"Properties", "ShellExecuteExW", 0, [this] { Menu(ID_FILE_PROPERTIES); }, shown, shown},
         {"About box", "DialogBoxParamW", 0, about, L"", linked},

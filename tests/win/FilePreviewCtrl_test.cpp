@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 #include <vector>
 
 #include "preview/FilePreviewCtrl.h"
@@ -27,10 +28,9 @@ class FilePreviewCtrlTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_notifications.clear();
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = ParentProc;
-        windowClass.lpszClassName = L"PreviewTestParent";
-        ::RegisterClassW(&windowClass);
+        const WNDCLASSW parent = {0,       ParentProc, 0,       0,       nullptr,
+                                  nullptr, nullptr,    nullptr, nullptr, L"PreviewTestParent"};
+        ::RegisterClassW(&parent);
         m_parent = ::CreateWindowExW(0, L"PreviewTestParent", L"Preview", WS_POPUP | WS_VISIBLE, 0,
                                      0, 800, 700, nullptr, nullptr, nullptr, nullptr);
         m_static = ::CreateWindowExW(WS_EX_STATICEDGE, L"Static", L"Static",
@@ -69,7 +69,7 @@ protected:
         EXPECT_TRUE(::GetScrollInfo(m_static, bar, &info));
         return info;
     }
-    bool Bars() const { return (::GetWindowLongW(m_static, GWL_STYLE) & WS_VSCROLL) != 0; }
+    LONG Bars() const { return ::GetWindowLongW(m_static, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL); }
     std::uint64_t LinesFormattedBy(UINT message, WPARAM request) {
         const std::uint64_t before = m_preview.GetFormattedLineCount();
         ::SendMessageW(m_static, message, request, 0);
@@ -83,13 +83,12 @@ protected:
 
 TEST_F(FilePreviewCtrlTest, BarsFollowTheFileOnlyChangesRepaintAndDestroyingReleases) {
     ASSERT_TRUE(Show(L"big.bin", 2000));
-    EXPECT_EQ(m_preview.GetLayout().m_charWidth, 7);
-    EXPECT_EQ(m_preview.GetLayout().m_charHeight, 14);
-    EXPECT_TRUE(Bars() && (::GetWindowLongW(m_static, GWL_STYLE) & WS_HSCROLL));
-    EXPECT_EQ(Bar(SB_VERT).nMax, 199);
-    EXPECT_EQ(Bar(SB_VERT).nPage, static_cast<UINT>(Client().bottom / 14));
-    EXPECT_EQ(Bar(SB_HORZ).nMax, 50);
-    EXPECT_EQ(Bar(SB_HORZ).nPage, static_cast<UINT>(Client().right / 7));
+    // 200 lines of 51 cells of 7 by 14 pixels.
+    const LONG both = WS_VSCROLL | WS_HSCROLL;
+    EXPECT_EQ(Bars(), both);
+    EXPECT_EQ(std::make_tuple(Bar(SB_VERT).nMax, Bar(SB_VERT).nPage, Bar(SB_HORZ).nMax,
+                              Bar(SB_HORZ).nPage),
+              std::make_tuple(199, UINT(Client().bottom / 14), 50, UINT(Client().right / 7)));
 
     // A paint formats the visible lines only, a partial row included; a request that moves
     // nothing repaints nothing.
@@ -110,18 +109,18 @@ TEST_F(FilePreviewCtrlTest, BarsFollowTheFileOnlyChangesRepaintAndDestroyingRele
 
     // A file that can't be opened changes nothing else: the bars stay until the next file.
     EXPECT_FALSE(m_preview.SetFile(L"C:\\qs-preview-missing\\nothing.bin"));
-    EXPECT_TRUE(Bars());
+    EXPECT_EQ(Bars(), both);
     Resize(400, 300);  // 25 bytes fit: no bars
     ASSERT_TRUE(Show(L"small.bin", 25));
-    EXPECT_FALSE(Bars() || (::GetWindowLongW(m_static, GWL_STYLE) & WS_HSCROLL));
+    EXPECT_EQ(Bars(), 0);
 
     // The right button notifies the parent. Another program, sharing all (7), may read the file
     // shown, not write or delete it; destroying the window closes it.
     ::SendMessageW(m_static, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
     ASSERT_EQ(g_notifications.size(), 1u);
-    EXPECT_EQ(g_notifications[0].hwndFrom, m_static);
-    EXPECT_EQ(g_notifications[0].idFrom, static_cast<UINT_PTR>(kPreviewId));
-    EXPECT_EQ(g_notifications[0].code, static_cast<UINT>(NM_RCLICK));
+    EXPECT_TRUE(g_notifications[0].hwndFrom == m_static &&
+                g_notifications[0].idFrom == kPreviewId &&
+                g_notifications[0].code == static_cast<UINT>(NM_RCLICK));
     ASSERT_TRUE(Show(L"held.bin", 500));
     for (const DWORD access : std::initializer_list<DWORD>{GENERIC_READ, GENERIC_WRITE, DELETE}) {
         const HANDLE other =

@@ -17,6 +17,7 @@ namespace qs {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 // The tree's WM_SETREDRAW switches.
 std::vector<WPARAM> g_redraws;
@@ -43,10 +44,9 @@ protected:
         ::CoInitialize(nullptr);
         INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TREEVIEW_CLASSES};
         ::InitCommonControlsEx(&icc);
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = &ParentProc;
-        wc.lpszClassName = L"QsTreeParent";
-        ::RegisterClassW(&wc);
+        const WNDCLASSW parent = {0,       ParentProc, 0,       0,       nullptr,
+                                  nullptr, nullptr,    nullptr, nullptr, L"QsTreeParent"};
+        ::RegisterClassW(&parent);
         m_parent = ::CreateWindowExW(0, L"QsTreeParent", L"Tree", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                      40, 40, 520, 600, nullptr, nullptr, nullptr, nullptr);
         m_tree = ::CreateWindowExW(0, WC_TREEVIEWW, L"", 0x50910027, 7, 7, 490, 540, m_parent,
@@ -70,39 +70,34 @@ protected:
         fs::remove_all(m_path, ignored);
     }
 
-    void Folder(const fs::path& relative) { fs::create_directories(m_path / relative); }
-    void File(const fs::path& relative, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-        std::ofstream(m_path / relative) << "x";
-        ::SetFileAttributesW((m_path / relative).c_str(), attributes);
-    }
+    void File(const fs::path& relative) { std::ofstream(m_path / relative) << "x"; }
     HTREEITEM Next(HTREEITEM item, WPARAM how) const {
         return reinterpret_cast<HTREEITEM>(
             ::SendMessageW(m_tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
     }
     HTREEITEM Root() const { return Next(nullptr, TVGN_ROOT); }
-    TVITEMW Read(HTREEITEM handle, std::u16string* text = nullptr) const {
-        wchar_t buffer[300] = {};
-        TVITEMW item = {};
-        item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
-        item.hItem = handle;
-        item.pszText = buffer;
-        item.cchTextMax = 300;
-        ::SendMessageW(m_tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        if (text)
-            *text = FromWide(buffer);
-        return item;
-    }
     // Every item, one line each, indented by depth: the text, '/' for the folder flag, '+' for
     // the children indicator, and the image. Runs of siblings of the same kind are sorted, since
     // the listing order is the file system's.
     std::string Dump(HTREEITEM first = nullptr, const std::string& indent = "") const {
         std::vector<std::pair<LPARAM, std::string>> lines;
         for (HTREEITEM h = first ? first : Root(); h; h = Next(h, TVGN_NEXT)) {
-            std::u16string text;
-            const TVITEMW item = Read(h, &text);
+            wchar_t text[300] = {};
+            TVITEMW item = {
+                TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN,
+                h,
+                0,
+                0,
+                text,
+                300,
+                0,
+                0,
+                0,
+                0};
+            ::SendMessageW(m_tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
             const HTREEITEM child = Next(h, TVGN_CHILD);
             lines.push_back(
-                {item.lParam, indent + Utf16ToUtf8(text) + (item.lParam ? "/" : "") +
+                {item.lParam, indent + Utf16ToUtf8(FromWide(text)) + (item.lParam ? "/" : "") +
                                   (item.cChildren ? "+ " : " ") + std::to_string(item.iImage) +
                                   (item.iSelectedImage != item.iImage ? " two images" : "") + "\n" +
                                   (child ? Dump(child, indent + "  ") : "")});
@@ -128,11 +123,11 @@ protected:
 TEST_F(FileTreeCtrlTest, PopulatingListsFoldersFirstWithTheirIndicatorsIconsAndPaths) {
     const std::string at259(255 - m_volume.size(), 'a');  // folder path 255 + "\*.*"
     const std::string at260(256 - m_volume.size(), 'b');  // not searched
-    for (const char* folder : {"dots-only", "hidden-file", "sub/empty", "$Recycle.Bin"})
-        Folder(folder);
-    Folder(at259);
-    Folder(at260);
-    File("hidden-file/.secret", FILE_ATTRIBUTE_HIDDEN);
+    for (const std::string& folder :
+         {"dots-only"s, "hidden-file"s, "sub/empty"s, "$Recycle.Bin"s, at259, at260})
+        fs::create_directories(m_path / folder);
+    File("hidden-file/.secret");
+    ::SetFileAttributesW((m_path / "hidden-file/.secret").c_str(), FILE_ATTRIBUTE_HIDDEN);
     File(at259 + "/f");
     File(at260 + "/f");
     File("Boot.LOG");

@@ -75,26 +75,16 @@ public:
     explicit CTestDlg(UINT id = 9100) : CDialogImpl(id) {}  // from Framework_test.rc
     BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
                               LRESULT& lResult) override {
-        switch (uMsg) {
-            case WM_INITDIALOG:
-                if (lParam == 99)
-                    ::PostMessageW(hWnd, kEnd, 5, 0);
-                lResult = FALSE;  // returned directly: no default focus
-                return TRUE;
-            case kHandled:
-                lResult = 77;
-                return TRUE;
-            case WM_CTLCOLORSTATIC:
-                lResult = 1234;
-                return TRUE;
-            case kThrows:
-                throw std::runtime_error("handler failed");
-            case kEnd:
-                EndDialog(static_cast<INT_PTR>(wParam));
-                return TRUE;
-            default:
-                return FALSE;
-        }
+        if (uMsg == kThrows)
+            throw std::runtime_error("handler failed");
+        if (uMsg == WM_INITDIALOG && lParam == 99)
+            ::PostMessageW(hWnd, kEnd, 5, 0);
+        if (uMsg == kEnd)
+            EndDialog(static_cast<INT_PTR>(wParam));
+        // WM_INITDIALOG's FALSE is returned directly: no default focus.
+        lResult = uMsg == kHandled ? 77 : uMsg == WM_CTLCOLORSTATIC ? 1234 : FALSE;
+        return uMsg == WM_INITDIALOG || uMsg == kHandled || uMsg == WM_CTLCOLORSTATIC ||
+               uMsg == kEnd;
     }
     void OnFinalMessage(HWND hWnd) override { finalWindow = hWnd; }
     HWND finalWindow = nullptr;

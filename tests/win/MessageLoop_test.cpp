@@ -32,20 +32,14 @@ struct Script : CIdleHandler, CMessageFilter {
         *log += name;
         if (name != 'a')
             return true;
-        switch (++calls) {
-            case 1:  // none of these re-arms idling: the queue stays empty until the timer
-                for (UINT m : {WM_MOUSEMOVE, WM_NCMOUSEMOVE, WM_PAINT, 0x118})
-                    ::PostMessageW(hWnd, m, 0, 0);
-                ::SetTimer(hWnd, kTimerId, 100, nullptr);
-                break;
-            case 2:
-                ::PostMessageW(hWnd, kConsumed, 0, 0);
-                break;
-            case 3:
-                ::PostMessageW(hWnd, kPrivate, 0, 0);
-                break;
-            default:
-                ::PostQuitMessage(7);
+        if (++calls == 1) {  // none of these re-arms idling: the queue stays empty until the timer
+            for (UINT m : {WM_MOUSEMOVE, WM_NCMOUSEMOVE, WM_PAINT, 0x118})
+                ::PostMessageW(hWnd, m, 0, 0);
+            ::SetTimer(hWnd, kTimerId, 100, nullptr);
+        } else if (calls < 4) {
+            ::PostMessageW(hWnd, calls == 2 ? kConsumed : kPrivate, 0, 0);
+        } else {
+            ::PostQuitMessage(7);
         }
         return true;  // ignored by the loop
     }
@@ -65,9 +59,8 @@ struct Script : CIdleHandler, CMessageFilter {
 };
 
 TEST(MessageLoopTest, IdleRunsAgainOnlyAfterACountingMessageAndFiltersConsume) {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = &RecordingProc;
-    wc.lpszClassName = L"QsLoopTest";
+    const WNDCLASSW wc = {0,       RecordingProc, 0,       0,       nullptr,
+                          nullptr, nullptr,       nullptr, nullptr, L"QsLoopTest"};
     ::RegisterClassW(&wc);
     // A message-only window: nothing else posts to it while the test runs.
     const HWND hWnd = ::CreateWindowExW(0, L"QsLoopTest", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
