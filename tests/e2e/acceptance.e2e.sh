@@ -58,7 +58,8 @@ save_to() {
     [ -z "${2:-}" ] || { sleep 1 && xdotool key Return; }
 }
 expect_clipboard() {
-    sleep 0.5 && local got && got=$(timeout 5 xclip -o -selection clipboard)
+    local got
+    sleep 0.5 && got=$(timeout 5 xclip -o -selection clipboard)
     [ "$got" = "$1" ] || qs_fail "clipboard: expected '$1', got '$got'"
 }
 expect_kept() {  # the old copy byte for byte, and nothing left beside it
