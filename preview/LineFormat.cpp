@@ -9,13 +9,6 @@ namespace {
 
 constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
 
-// One byte's hexadecimal field, "XX ", plus a fourth unit, a blank, so that a field is one 8-byte
-// copy. The extra blank lands where the next field starts (and is overwritten) or on a blank that
-// the line has there anyway: a missing slot or the separating space.
-struct HexField {
-    char16_t units[4];
-};
-
 constexpr std::array<HexField, 256> MakeHexFields() {
     std::array<HexField, 256> fields{};
     for (int b = 0; b < 256; ++b) {
@@ -27,17 +20,22 @@ constexpr std::array<HexField, 256> MakeHexFields() {
     return fields;
 }
 
-// 0x20 to 0x80 inclusive stand for themselves, code for code (no code page): 0x7F and 0x80 are
-// shown as U+007F and U+0080. Everything else is a full stop.
+}  // namespace
+
+// Made at compile time; the declaration in the header gives it external linkage.
+constexpr std::array<HexField, 256> kHexFields = MakeHexFields();
+
+namespace {
+
+// ShownChar as a table: one load per byte on the paint path.
 constexpr std::array<char16_t, 256> MakeShownChars() {
     std::array<char16_t, 256> chars{};
     for (int b = 0; b < 256; ++b) {
-        chars[b] = (b >= 0x20 && b <= 0x80) ? static_cast<char16_t>(b) : u'.';
+        chars[b] = ShownChar(static_cast<std::uint8_t>(b));
     }
     return chars;
 }
 
-constexpr std::array<HexField, 256> kHexFields = MakeHexFields();
 constexpr std::array<char16_t, 256> kShownChars = MakeShownChars();
 
 int ClampBytesPerLine(int bytesPerLine) {

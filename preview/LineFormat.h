@@ -2,6 +2,7 @@
 // Pure functions, no state: the preview control formats each visible line as it paints it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -22,6 +23,21 @@ std::uint64_t GetLineCount(std::uint64_t size, int bytesPerLine);
 // Width of every line in characters, W = 4 * N + 11: offset (8), two spaces, "XX " per byte, a
 // separating space, one character per byte. N is taken as 0 when negative.
 int GetLineChars(int bytesPerLine);
+
+// The character column's unit for one byte: 0x20 to 0x80 inclusive stand for themselves, code for
+// code (no code page), so 0x7F and 0x80 are U+007F and U+0080; everything else is a full stop.
+// The copy of the character pane uses it too, so that it gives exactly what the column shows.
+constexpr char16_t ShownChar(std::uint8_t byte) {
+    return (byte >= 0x20 && byte <= 0x80) ? static_cast<char16_t>(byte) : u'.';
+}
+
+// One byte's hexadecimal field, "XX ", plus a fourth unit, a blank, so that a field is one 8-byte
+// copy. The extra blank lands where the next field starts (and is overwritten) or on a blank that
+// the text has there anyway. The dump's lines and the hex copy are both written from kHexFields.
+struct HexField {
+    char16_t units[4];
+};
+extern const std::array<HexField, 256> kHexFields;
 
 // One line of the dump, exactly GetLineChars(bytesPerLine) UTF-16 units:
 //   "%08X  " offset, then "%02X " per byte present and "   " per missing slot, then " ",
