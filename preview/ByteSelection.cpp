@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <limits>
@@ -99,6 +98,16 @@ bool CopyThroughWindows(ByteSource& source, const ByteRange& range, std::u16stri
         out.clear();
     }
     return done;
+}
+
+// "0x" and at least eight upper-case hex digits, as the offset column shows them, more as needed.
+std::u16string HexOffset(std::uint64_t value) {
+    std::u16string digits;
+    do {
+        digits.insert(digits.begin(), u"0123456789ABCDEF"[value & 0xF]);
+        value >>= 4;
+    } while (value != 0 || digits.size() < 8);
+    return u"0x" + digits;
 }
 
 }  // namespace
@@ -208,14 +217,10 @@ std::u16string DescribeSelection(const ByteRange& range) {
     if (range.count == 0) {
         return u"No selection";
     }
-    char text[80];
-    const int length =
-        std::snprintf(text, sizeof(text), "Selected 0x%08llX to 0x%08llX, %llu byte%s",
-                      static_cast<unsigned long long>(range.start),
-                      static_cast<unsigned long long>(
-                          range.start + std::min(range.count - 1, kNoEnd - range.start)),
-                      static_cast<unsigned long long>(range.count), range.count == 1 ? "" : "s");
-    return std::u16string(text, text + std::max(length, 0));
+    const std::string count = std::to_string(range.count);
+    return u"Selected " + HexOffset(range.start) + u" to " +
+           HexOffset(range.start + std::min(range.count - 1, kNoEnd - range.start)) + u", " +
+           std::u16string(count.begin(), count.end()) + (range.count == 1 ? u" byte" : u" bytes");
 }
 
 }  // namespace qs
