@@ -115,11 +115,11 @@ TEST(ByteSearchTest, AgreesWithAPlainScanOnRandomBytes) {
             }
             return true;
         };
-        std::vector<std::uint64_t> starts;  // in the order each direction visits them
-        for (std::size_t at = from; at + length <= 300; ++at)
-            starts.push_back(at);
-        for (std::size_t at = 0; at < from; ++at)
-            starts.push_back(at);
+        std::vector<std::uint64_t> starts;  // from `from` on, then wrapped: reversed for backward
+        for (std::size_t k = 0; k < 300; ++k) {
+            if ((from + k) % 300 + length <= 300)
+                starts.push_back((from + k) % 300);
+        }
         SearchResult forward, backward;
         for (auto at = starts.begin();
              at != starts.end() && forward.outcome != SearchOutcome::Found; ++at)
