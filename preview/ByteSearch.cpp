@@ -146,8 +146,10 @@ public:
 private:
     static constexpr std::size_t kKeys = 4096;  // 16 KiB a table: stays in the first-level cache
 
+    // Pairs of letters, the likeliest text to search, get keys of their own (b spans less than
+    // 31), so that text does not collide with the pairs of a pattern of letters.
     static std::size_t Key(std::uint8_t a, std::uint8_t b) {
-        return ((std::size_t{a} << 4) ^ b) & (kKeys - 1);
+        return (std::size_t{a} * 31 + b) & (kKeys - 1);
     }
 
     // The text bytes that match pattern byte i: one, or both cases of a folded letter.

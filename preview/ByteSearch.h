@@ -60,7 +60,8 @@ constexpr std::size_t kSearchWindow = std::size_t{4} << 20;
 // to the last match starting at or after `before`. Positions past GetSize() count as GetSize().
 // Reads `source` in windows of `window` bytes (at least twice the pattern's length) overlapping by
 // the pattern's length - 1, so a match across a window edge is found. An empty file or pattern:
-// NotFound. A Read that gives null: ReadFailed. An empty `progress` is allowed.
+// NotFound. A Read that gives null: ReadFailed, at the offset of that window. An empty `progress`
+// is allowed.
 SearchResult FindForward(ByteSource& source, const SearchPattern& pattern, std::uint64_t from,
                          const SearchProgress& progress, std::size_t window = kSearchWindow);
 SearchResult FindBackward(ByteSource& source, const SearchPattern& pattern, std::uint64_t before,
