@@ -146,8 +146,9 @@ public:
 private:
     static constexpr std::size_t kKeys = 4096;  // 16 KiB a table: stays in the first-level cache
 
-    // Pairs of letters, the likeliest text to search, get keys of their own (b spans less than
-    // 31), so that text does not collide with the pairs of a pattern of letters.
+    // The letters of one case span 26 values, fewer than 31, so every pair of them gets a key of
+    // its own: text, the likeliest thing to search through, then rarely stops the skip loop on a
+    // pattern of letters merely by sharing a key.
     static std::size_t Key(std::uint8_t a, std::uint8_t b) {
         return (std::size_t{a} * 31 + b) & (kKeys - 1);
     }
