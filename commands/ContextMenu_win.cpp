@@ -7,34 +7,13 @@
 
 #include "commands/FileCommands.h"
 #include "commands/MenuPlacement_win.h"
-#include "platform/window/AppModule.h"
+#include "platform/window/UiGuards.h"
 #include "res/resource.h"
 #include "tree/FileTreeCtrl.h"
 
 namespace qs {
 
 namespace {
-
-// A menu resource, destroyed with the object once loaded.
-class CLoadedMenu {
-public:
-    CLoadedMenu() = default;
-    ~CLoadedMenu() {
-        if (m_menu != nullptr)
-            ::DestroyMenu(m_menu);
-    }
-    CLoadedMenu(const CLoadedMenu&) = delete;
-    CLoadedMenu& operator=(const CLoadedMenu&) = delete;
-
-    // The popup at position 0 of the menu; null when either can't be had.
-    HMENU Load(UINT id) {
-        m_menu = ::LoadMenuW(g_module.GetResourceInstance(), MAKEINTRESOURCEW(id));
-        return m_menu ? ::GetSubMenu(m_menu, 0) : nullptr;
-    }
-
-private:
-    HMENU m_menu = nullptr;
-};
 
 // The tree view's own left-button up, whatever happens between: it ends the click that the
 // synthetic button down began.

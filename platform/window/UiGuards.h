@@ -1,8 +1,11 @@
-// Scoped user-interface states that must come back on every path out of a long operation.
+// Scoped user-interface states that must come back on every path out of a long operation, and
+// loaded menus that must go.
 // Win32 only.
 #pragma once
 
 #include <windows.h>
+
+#include "platform/window/AppModule.h"
 
 namespace qs {
 
@@ -30,6 +33,27 @@ public:
 
 private:
     HWND m_window;
+};
+
+// A menu resource, destroyed with the object once loaded.
+class CLoadedMenu {
+public:
+    CLoadedMenu() = default;
+    ~CLoadedMenu() {
+        if (m_menu != nullptr)
+            ::DestroyMenu(m_menu);
+    }
+    CLoadedMenu(const CLoadedMenu&) = delete;
+    CLoadedMenu& operator=(const CLoadedMenu&) = delete;
+
+    // The popup at position 0 of the menu; null when either can't be had.
+    HMENU Load(UINT id) {
+        m_menu = ::LoadMenuW(g_module.GetResourceInstance(), MAKEINTRESOURCEW(id));
+        return m_menu ? ::GetSubMenu(m_menu, 0) : nullptr;
+    }
+
+private:
+    HMENU m_menu = nullptr;
 };
 
 }  // namespace qs
