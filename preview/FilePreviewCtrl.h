@@ -11,6 +11,7 @@
 
 #include "platform/window/GdiHandles.h"
 #include "platform/window/WindowImpl.h"
+#include "preview/ByteSelection.h"
 #include "preview/MappedFile.h"
 #include "preview/PreviewLayout.h"
 
@@ -32,6 +33,31 @@ public:
     // cannot be opened: the previous file is closed all the same and the empty text is painted.
     bool SetFile(const wchar_t* path);
 
+    // The highlight: bytes drawn in the system's highlight colours, either a mark (what Find or Go
+    // To found) or the user's selection, which can be copied. Each replaces the other; a new file
+    // clears both. A mark may bring its first line into view: as the top line when it is hidden,
+    // or always.
+    enum class Reveal { IfHidden, AtTop };
+    void SetMark(const ByteRange& range, Reveal reveal);
+    void SelectAll();
+    // A right click at this screen point: a byte outside the selection becomes the selection.
+    void SelectForMenu(POINT screen);
+    ByteRange GetMark() const { return m_isSelection ? ByteRange{} : m_highlight; }
+    ByteRange GetSelection() const { return m_isSelection ? m_highlight : ByteRange{}; }
+    // The column the selection was made in, which decides how Copy gives it.
+    PreviewPane GetActivePane() const { return m_pane; }
+
+    std::uint64_t GetFileSize() const { return m_file.GetSize(); }
+    CMappedFile& GetFile() { return m_file; }
+    // The first byte of the top line.
+    std::uint64_t GetTopOffset() const;
+    // Where a menu opened from the keyboard goes, on the screen: under the first highlighted
+    // byte while it is in view, else the control's top-left corner.
+    POINT GetMenuPoint() const;
+    // While the viewer is active a hidden caret sits on the first highlighted byte, so that
+    // magnifiers follow it.
+    void SetCaretActive(bool active);
+
     BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
                               LRESULT& lResult) override;
 
@@ -40,6 +66,7 @@ public:
     std::uint64_t GetFormattedLineCount() const { return m_formattedLines; }
 
 private:
+    static constexpr UINT_PTR kDragTimer = 0x5153;  // scrolls while a drag is above or below
     void UpdateScrollBars();
     void OnPaint();
     void OnVScroll(WPARAM wParam);
@@ -48,6 +75,18 @@ private:
     void DrawLines(HDC dc, const RECT& client);
     void DrawLine(HDC dc, std::uint64_t line);
     void DrawEmptyText(HDC dc, const RECT& client);
+    void DrawHighlightedLine(HDC dc, PreviewPoint at, const std::u16string& text,
+                             const LineHighlight& marked);
+    void SetHighlight(const ByteRange& range, bool isSelection);
+    void ScrollToLine(std::int32_t line);
+    void OnScrolled(int bar, std::int32_t position);
+    void OnLeftButtonDown(WPARAM keys, LPARAM point);
+    void OnMouseMove(LPARAM point);
+    void OnDragTimer();
+    void EndDrag();
+    void ExtendDragTo(POINT client);
+    void UpdateCaret();
+    POINT CellOf(std::uint64_t offset, PreviewPane pane) const;
 
     std::recursive_mutex m_lock;  // taken before m_file's view lock, never after
     CMappedFile m_file;
@@ -56,6 +95,15 @@ private:
     int m_bytesPerLine = 16;
     std::u16string m_emptyText = u"No data to display";
     std::uint64_t m_formattedLines = 0;
+
+    ByteRange m_highlight;
+    bool m_isSelection = false;
+    PreviewPane m_pane = PreviewPane::Hex;
+    std::uint64_t m_anchor = 0;  // where the selection was started; Shift+click extends from it
+    bool m_dragging = false;
+    POINT m_dragPoint = {};  // the pointer's last place in a drag, in client coordinates
+    bool m_caretActive = false;
+    bool m_caretMade = false;
 };
 
 }  // namespace qs

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "platform/system/WideText.h"
 #include "preview/LineFormat.h"
 
@@ -68,6 +70,10 @@ void CFilePreviewCtrl::SetEmptyText(const std::u16string& text) {
 
 bool CFilePreviewCtrl::SetFile(const wchar_t* path) {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
+    // Another file, or none: what was marked or selected belonged to the one before.
+    EndDrag();
+    if (m_highlight.count != 0)
+        SetHighlight({}, false);
     if (path == nullptr) {
         m_file.Close();
     } else if (!m_file.Open(FromWide(path))) {
@@ -89,6 +95,7 @@ bool CFilePreviewCtrl::SetFile(const wchar_t* path) {
     UpdateScrollBars();
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
     ::UpdateWindow(m_hWnd);
+    ::NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
     return true;
 }
 
@@ -115,6 +122,8 @@ BOOL CFilePreviewCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam,
             return TRUE;
         case WM_DESTROY: {
             std::lock_guard<std::recursive_mutex> guard(m_lock);
+            EndDrag();
+            SetCaretActive(false);
             m_file.Close();
             return FALSE;  // the static control cleans up after itself too
         }
@@ -129,6 +138,8 @@ BOOL CFilePreviewCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam,
             UpdateScrollBars();
             ::InvalidateRect(hWnd, nullptr, FALSE);
             ::UpdateWindow(hWnd);
+            ::NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, hWnd, OBJID_CLIENT, CHILDID_SELF);
+            UpdateCaret();
             lResult = 0;
             return TRUE;
         case WM_HSCROLL:
@@ -137,6 +148,29 @@ BOOL CFilePreviewCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam,
             return TRUE;
         case WM_VSCROLL:
             OnVScroll(wParam);
+            lResult = 0;
+            return TRUE;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:  // the static's class counts a quick second press as a double
+            OnLeftButtonDown(wParam, lParam);
+            lResult = 0;
+            return TRUE;
+        case WM_MOUSEMOVE:
+            OnMouseMove(lParam);
+            lResult = 0;
+            return TRUE;
+        case WM_LBUTTONUP:
+            EndDrag();
+            lResult = 0;
+            return TRUE;
+        case WM_CAPTURECHANGED:  // also when another window takes the mouse mid-drag
+            EndDrag();
+            lResult = 0;
+            return TRUE;
+        case WM_TIMER:
+            if (wParam != kDragTimer)
+                return FALSE;
+            OnDragTimer();
             lResult = 0;
             return TRUE;
         case WM_RBUTTONUP: {
@@ -167,19 +201,24 @@ int CFilePreviewCtrl::GetTrackPosition(int bar, WPARAM wParam) const {
 void CFilePreviewCtrl::OnVScroll(WPARAM wParam) {
     const int request = LOWORD(wParam);
     const int track = IsThumbRequest(request) ? GetTrackPosition(SB_VERT, wParam) : 0;
-    if (ScrollVertically(m_layout, request, track)) {
-        MoveScrollBar(m_hWnd, SB_VERT, m_layout.m_topLine);
-        ::InvalidateRect(m_hWnd, nullptr, TRUE);
-    }
+    if (ScrollVertically(m_layout, request, track))
+        OnScrolled(SB_VERT, m_layout.m_topLine);
 }
 
 void CFilePreviewCtrl::OnHScroll(WPARAM wParam) {
     const int request = LOWORD(wParam);
     const int track = IsThumbRequest(request) ? GetTrackPosition(SB_HORZ, wParam) : 0;
-    if (ScrollHorizontally(m_layout, request, track)) {
-        MoveScrollBar(m_hWnd, SB_HORZ, m_layout.m_leftColumn);
-        ::InvalidateRect(m_hWnd, nullptr, TRUE);
-    }
+    if (ScrollHorizontally(m_layout, request, track))
+        OnScrolled(SB_HORZ, m_layout.m_leftColumn);
+}
+
+// Only when the position really changed: the bar moves, the view repaints, and screen readers
+// and magnifiers hear of the new lines.
+void CFilePreviewCtrl::OnScrolled(int bar, std::int32_t position) {
+    MoveScrollBar(m_hWnd, bar, position);
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    ::NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
+    UpdateCaret();
 }
 
 // Drawn into a bitmap of the repaint rectangle only, then copied in one BitBlt, so scrolling and
@@ -236,7 +275,35 @@ void CFilePreviewCtrl::DrawLine(HDC dc, std::uint64_t line) {
         FormatLine(bytes, bytes != nullptr ? range.count : 0, range.offset, m_bytesPerLine);
     ++m_formattedLines;
     const PreviewPoint at = LineOrigin(m_layout, line);
-    ::TextOutW(dc, at.x, at.y, AsWide(text), static_cast<int>(text.size()));
+    const LineHighlight marked =
+        bytes != nullptr ? HighlightOnLine(range.offset, range.count, m_bytesPerLine, m_highlight)
+                         : LineHighlight{};
+    if (marked.any)
+        DrawHighlightedLine(dc, at, text, marked);
+    else
+        ::TextOutW(dc, at.x, at.y, AsWide(text), static_cast<int>(text.size()));
+}
+
+// The line in five runs: plain, the highlighted hex digits, plain, the highlighted characters,
+// plain. Each run is drawn at its own columns, so the cells line up with an unmarked line's.
+void CFilePreviewCtrl::DrawHighlightedLine(HDC dc, PreviewPoint at, const std::u16string& text,
+                                           const LineHighlight& marked) {
+    const int ends[] = {marked.hexFirst, marked.hexEnd, marked.textFirst, marked.textEnd,
+                        static_cast<int>(text.size())};
+    const COLORREF ink = ::GetTextColor(dc);
+    const COLORREF paper = ::GetBkColor(dc);
+    int first = 0;
+    for (int run = 0; run < 5; ++run) {
+        const bool highlighted = run % 2 == 1;
+        ::SetTextColor(dc, highlighted ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : ink);
+        ::SetBkColor(dc, highlighted ? ::GetSysColor(COLOR_HIGHLIGHT) : paper);
+        if (ends[run] > first)
+            ::TextOutW(dc, at.x + first * m_layout.m_charWidth, at.y, AsWide(text) + first,
+                       ends[run] - first);
+        first = std::max(first, ends[run]);
+    }
+    ::SetTextColor(dc, ink);
+    ::SetBkColor(dc, paper);
 }
 
 void CFilePreviewCtrl::DrawEmptyText(HDC dc, const RECT& client) {

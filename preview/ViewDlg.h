@@ -11,6 +11,7 @@
 #include "platform/window/DialogResize.h"
 #include "platform/window/MessageLoop.h"
 #include "preview/FilePreviewCtrl.h"
+#include "preview/FindDlg.h"
 
 namespace qs {
 
@@ -33,12 +34,28 @@ public:
     // For benchmarks: the preview, whose scroll state tells which lines a key has brought up.
     const CFilePreviewCtrl& GetPreview() const { return m_preview; }
 
+    // Searches for what was last asked, forward or backward from the current match, wrapping
+    // once; opens Find when nothing has been asked yet. For benchmarks too.
+    void FindAgain(bool forward);
+
 private:
     LRESULT OnInitDialog();
     void ScrollPreview(int request);
+    // The viewer's own keys, while it is active and shows bytes; true when one was taken.
+    bool TakeViewerKey(const MSG& message);
+    void RunCommand(UINT command);
+    void OpenFind();
+    void OpenGoTo();
+    void OpenMenu(POINT screen);
+    void Copy(PreviewPane pane);
+    void CopyOffset();
+    void Tell(const std::u16string& text, UINT icon);
 
     const std::u16string m_initialPath;
     CFilePreviewCtrl m_preview;
+    FindRequest m_find;
+    bool m_hasFind = false;
+    WPARAM m_keyUpToSwallow = 0;  // the key whose up would open a second menu
 };
 
 }  // namespace qs

@@ -1,5 +1,7 @@
 #include "preview/ViewDlg.h"
 
+#include <commctrl.h>
+
 #include <utility>
 
 #include "platform/system/WideText.h"
@@ -57,6 +59,26 @@ BOOL CViewDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM 
                 return TRUE;
             }
             break;
+        case WM_NOTIFY: {
+            // A right click on the dump: the byte under it, unless already selected, becomes the
+            // selection, and the dump's menu opens at the pointer.
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->idFrom == IDC_PREVIEW && header->code == static_cast<UINT>(NM_RCLICK) &&
+                m_preview.GetFileSize() != 0) {
+                const DWORD where = ::GetMessagePos();
+                const POINT screen = {static_cast<short>(LOWORD(where)),
+                                      static_cast<short>(HIWORD(where))};
+                m_preview.SelectForMenu(screen);
+                OpenMenu(screen);
+                lResult = 0;
+                return TRUE;
+            }
+            break;
+        }
+        case WM_ACTIVATE:
+            // Magnifiers follow the caret: it sits on the highlight while the viewer is active.
+            m_preview.SetCaretActive(LOWORD(wParam) != WA_INACTIVE);
+            break;
         default:
             break;
     }
@@ -64,6 +86,8 @@ BOOL CViewDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM 
 }
 
 bool CViewDlg::PreTranslateMessage(MSG* message) {
+    if (TakeViewerKey(*message))
+        return true;
     if (message->message != WM_KEYDOWN)
         return false;
     switch (message->wParam) {
@@ -93,6 +117,62 @@ bool CViewDlg::PreTranslateMessage(MSG* message) {
     }
     // The key goes on to the other filters and to its own window: the tree still moves.
     return false;
+}
+
+bool CViewDlg::TakeViewerKey(const MSG& message) {
+    // The key up of a key that opened the menu: the default processing would turn it into a
+    // WM_CONTEXTMENU, and a second menu.
+    if ((message.message == WM_KEYUP || message.message == WM_SYSKEYUP) &&
+        message.wParam == m_keyUpToSwallow && m_keyUpToSwallow != 0) {
+        m_keyUpToSwallow = 0;
+        return true;
+    }
+    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN)
+        return false;
+    // Only while the viewer is the active window and has bytes to show; anywhere else these keys
+    // go on as before.
+    if (m_hWnd == nullptr || ::GetActiveWindow() != m_hWnd || m_preview.GetFileSize() == 0)
+        return false;
+    const bool control = ::GetKeyState(VK_CONTROL) < 0;
+    const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+    const bool alt = ::GetKeyState(VK_MENU) < 0;
+    const bool repeated = (message.lParam & (1 << 30)) != 0;
+    const bool plain = message.message == WM_KEYDOWN && !alt;
+    UINT command = 0;
+    switch (message.wParam) {
+        case 'F':
+            command = plain && control && !shift ? ID_PREVIEW_FIND : 0;
+            break;
+        case 'G':
+            command = plain && control && !shift ? ID_PREVIEW_GOTO : 0;
+            break;
+        case 'A':
+            command = plain && control && !shift ? ID_PREVIEW_SELECT_ALL : 0;
+            break;
+        case 'C':
+            command = plain && control && !shift ? ID_PREVIEW_COPY : 0;
+            break;
+        case VK_F3:
+            if (!plain || control)
+                return false;
+            FindAgain(!shift);
+            return true;
+        case VK_F10:  // Shift+F10 comes as a system key
+        case VK_APPS:
+            if (message.wParam == VK_F10 && !(shift && !control && !alt))
+                return false;
+            if (!repeated) {
+                m_keyUpToSwallow = message.wParam;
+                OpenMenu(m_preview.GetMenuPoint());
+            }
+            return true;
+        default:
+            break;
+    }
+    if (command == 0)
+        return false;
+    RunCommand(command);
+    return true;
 }
 
 LRESULT CViewDlg::OnInitDialog() {

@@ -11,23 +11,43 @@
 // Menus (200-255); each holds one untitled popup at position 0
 #define IDR_FILE_MENU 201
 #define IDR_FOLDER_MENU 202
+#define IDR_PREVIEW_MENU 203 // the viewer's dump: copy, select, go to, find
 
 // Dialog templates (100-199)
 #define IDD_ABOUTBOX 100
 #define IDD_MAINDLG 101
 #define IDD_VIEWDLG 102
+#define IDD_FINDDLG 103
+#define IDD_GOTODLG 104
 
 // Controls (1000-1999)
 #define IDC_FILE_TREE 1000 // main dialog: the tree of the hidden volume
 #define IDC_PREVIEW 1001 // view dialog: the static that becomes the hex preview
 #define IDC_ABOUT_LINK 1002 // About box: the static that becomes the link to the maker's site
 #define IDC_ABOUT_VERSION 1003 // About box: name and version line
+#define IDC_FIND_TEXT 1010 // Find: what to find
+#define IDC_FIND_KIND_TEXT 1011 // Find: one byte a character (first of three radio buttons)
+#define IDC_FIND_KIND_UTF16 1012 // Find: UTF-16LE text
+#define IDC_FIND_KIND_HEX 1013 // Find: hex bytes
+#define IDC_FIND_MATCH_CASE 1014
+#define IDC_GOTO_OFFSET 1020 // Go To: the offset typed
+#define IDC_GOTO_HEX 1021 // Go To: base 16 (first of two radio buttons)
+#define IDC_GOTO_DECIMAL 1022
 
 // Commands of the context menus (32768-57343)
 #define ID_FILE_VIEW 32778
 #define ID_FILE_COPYPATH 32779
 #define ID_FILE_SAVEAS 32780
 #define ID_FILE_PROPERTIES 32782
+
+// Commands of the viewer's dump menu, and of its keys
+#define ID_PREVIEW_COPY 32790 // as the active pane shows the bytes
+#define ID_PREVIEW_COPY_HEX 32791
+#define ID_PREVIEW_COPY_TEXT 32792
+#define ID_PREVIEW_COPY_OFFSET 32793
+#define ID_PREVIEW_SELECT_ALL 32794
+#define ID_PREVIEW_GOTO 32795
+#define ID_PREVIEW_FIND 32796
 
 // The maker's web site: the About link's label and the address it opens. A reserved example
 // domain until the project has a home page; the template's text and the code both take it from

@@ -1,0 +1,60 @@
+// The viewer's two small boxes: Find (what to look for, and how) and Go To (an offset). Both are
+// modal and owned by the viewer, and keep themselves open with a message while what was typed
+// can't be used. Win32 only.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/window/DialogImpl.h"
+#include "preview/ByteSearch.h"
+#include "preview/OffsetInput.h"
+
+namespace qs {
+
+// What the user last asked to find; kept by the viewer for F3, Shift+F3 and the next Find.
+struct FindRequest {
+    std::u16string text;
+    SearchKind kind = SearchKind::Text;
+    bool matchCase = false;
+    SearchPattern pattern;  // the text in that kind, once accepted
+};
+
+class CFindDlg : public CDialogImpl {
+public:
+    // Opens with `request` filled in; "Find Next" stores what was typed back into it.
+    explicit CFindDlg(FindRequest& request);
+
+    BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                              LRESULT& lResult) override;
+
+private:
+    LRESULT OnInitDialog();
+    void OnFindNext();
+
+    FindRequest& m_request;
+};
+
+class CGoToDlg : public CDialogImpl {
+public:
+    // `current` is offered, selected, in hex; relative moves start from it.
+    CGoToDlg(std::uint64_t current, std::uint64_t fileSize);
+
+    // The offset accepted by OK.
+    std::uint64_t GetOffset() const { return m_offset; }
+
+    BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                              LRESULT& lResult) override;
+
+private:
+    LRESULT OnInitDialog();
+    void OnOK();
+
+    std::uint64_t m_current;
+    std::uint64_t m_fileSize;
+    std::uint64_t m_offset = 0;
+};
+
+}  // namespace qs
