@@ -18,8 +18,11 @@
 //   qs_probe selected            the selected item's text
 //   qs_probe view | viewcloser   the view dialog's state (PrintView) | its close box: "x y"
 //   qs_probe wheel <delta>       posts the view dialog a wheel message
-//   qs_probe shows <path|-> <n> [column]  whether the preview shows the file from line n and
-//                                that column (-1: one cell from the edge) (CheckPreview)
+//   qs_probe shows <path|-> <n> [column [mark count]]  whether the preview shows the file from
+//                                line n and that column (-1: one cell from the edge), with count
+//                                bytes from offset mark highlighted (CheckPreview)
+//   qs_probe cell <n> <column> <offset> hex|text  the screen point of the middle of that byte's
+//                                cell while the preview shows line n and that column on top
 //   qs_probe narrow <width>      makes the preview that many pixels wide
 //   qs_probe hold <path> <ms>    holds the file open, sharing nothing, as a program that uses
 //                                it would; prints "held" once it does
@@ -240,10 +243,10 @@ int PrintView(HWND main, HWND view) {
 
 // Compares the preview's pixels on the screen with the dump of `path` from line `top` drawn here
 // as the control draws it at 10 bytes a line, from character column `column` (-1 while a whole
-// line fits: one cell from the left edge), rows a cell less one pixel apart, or with the empty
-// text for "-". A hidden dialog is shown for the look, without activation, and hidden again.
-// The probe ends at once: its GDI objects go with it.
-int CheckPreview(HWND view, const std::wstring& path, int top, int column) {
+// line fits: one cell from the left edge), rows a cell less one pixel apart, with `marked` bytes
+// from `mark` highlighted, or with the empty text for "-". A hidden dialog is shown for the look,
+// without activation, and hidden again. The probe ends at once: its GDI objects go with it.
+int CheckPreview(HWND view, const std::wstring& path, int top, int column, int mark, int marked) {
     const bool hidden = !IsWindowVisible(view);
     if (hidden) {
         ShowWindow(view, SW_SHOWNA);
@@ -284,10 +287,20 @@ int CheckPreview(HWND view, const std::wstring& path, int top, int column) {
         const int end =
             std::min(top + height / static_cast<int>(cell.cy) + 1, static_cast<int>(size + 9) / 10);
         for (int i = top; i < end; ++i) {
-            const std::u16string line =
-                qs::FormatLine(&bytes[i * 10], std::min<int>(size - i * 10, 10), i * 10, 10);
-            TextOutW(dc[1], -column * cell.cx, (i - top) * (cell.cy - 1),
-                     reinterpret_cast<const wchar_t*>(line.c_str()), static_cast<int>(line.size()));
+            const int count = std::min<int>(size - i * 10, 10);
+            const std::u16string line = qs::FormatLine(&bytes[i * 10], count, i * 10, 10);
+            // The marked bytes of this line, a to b, in the highlight colours: the hex digits from
+            // a's first to b's last, and their characters; the rest as it is.
+            const int a = std::max(mark - i * 10, 0),
+                      b = std::min(mark + marked - i * 10, count) - 1;
+            const int runs[] = {10 + 3 * a, 12 + 3 * b, 41 + a, 42 + b, 51};
+            for (int run = 0, from = 0; run < (a <= b ? 5 : 1); from = runs[run++]) {
+                SetBkColor(dc[1], run % 2 ? GetSysColor(COLOR_HIGHLIGHT) : RGB(255, 255, 255));
+                SetTextColor(dc[1], run % 2 ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
+                TextOutW(dc[1], (from - column) * cell.cx, (i - top) * (cell.cy - 1),
+                         reinterpret_cast<const wchar_t*>(line.c_str()) + from,
+                         (a <= b ? runs[run] : 51) - from);
+            }
         }
     }
     GdiFlush();
@@ -411,8 +424,18 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"wheel" && argc > 2)
         return !PostMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(0, _wtoi(argv[2])), 0);
     if (command == L"shows" && argc > 3)
-        return CheckPreview(view, argv[2], _wtoi(argv[3]), argc > 4 ? _wtoi(argv[4]) : -1);
+        return CheckPreview(view, argv[2], _wtoi(argv[3]), argc > 4 ? _wtoi(argv[4]) : -1,
+                            argc > 5 ? _wtoi(argv[5]) : 0, argc > 6 ? _wtoi(argv[6]) : 0);
     const HWND preview = GetDlgItem(view, kPreviewId);
+    if (command == L"cell" && argc > 5) {  // a hex byte's cell is its two digits
+        const SIZE cell = Cell();
+        const int offset = _wtoi(argv[4]), k = offset % 10;
+        const bool hex = argv[5][0] == L'h';
+        POINT p{(hex ? 10 + 3 * k - _wtoi(argv[3]) : 41 + k - _wtoi(argv[3])) * cell.cx +
+                    (hex ? cell.cx : cell.cx / 2),
+                (offset / 10 - _wtoi(argv[2])) * (cell.cy - 1) + cell.cy / 2};
+        return !ClientToScreen(preview, &p) || std::printf("%ld %ld\n", p.x, p.y) < 0;
+    }
     if (command == L"narrow" && argc > 2 && GetWindowRect(preview, &r))
         return !SetWindowPos(preview, nullptr, 0, 0, _wtoi(argv[2]), r.bottom - r.top,
                              SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

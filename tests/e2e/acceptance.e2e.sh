@@ -9,6 +9,11 @@
 . "$(dirname "$0")/e2e-lib.sh"
 qs_stage
 volume=$QS_SCRATCH/volume HOLD_PID=
+# bootmgr begins with known bytes for the copies and holds a string twice for Find.
+printf 'Quar\001\376' | dd of="$volume/bootmgr" conv=notrunc status=none
+for at in 1000 3000; do
+    printf 'Windows Boot Manager' | dd of="$volume/bootmgr" bs=1 seek=$at conv=notrunc status=none
+done
 
 # The probe's view lines as variables: V_main, V_view, V_preview, V_close, V_grip ("<visible>
 # <left> <top> <right> <bottom>"), V_rows ("<rows> <hwnd>"), V_caption.
@@ -29,14 +34,14 @@ move() {
     sleep 0.5
 }
 # The viewer is shown with this caption, its preview the file $2 (- for the empty text) from line $3
-# (and character column $4).
+# (and character column $4, with $6 bytes from offset $5 highlighted).
 expect_view() {
     local out
     sleep 0.3
     view_state
     [ "${V_view%% *}" = 1 ] || qs_fail "the viewer is hidden"
     [ "$V_caption" = "$1" ] || qs_fail "the viewer's caption is '$V_caption', not '$1'"
-    out=$(qs_probe shows "$2" "$3" ${4:-}) || qs_fail "the preview does not show $2 from line $3: $out"
+    out=$(qs_probe shows "${@:2}") || qs_fail "the preview does not show ${*:2}: $out"
 }
 expect_hidden() { sleep 0.3 && view_state && [ "${V_view%% *}" = 0 ] || qs_fail "the viewer shows"; }
 # Right-clicks the item and picks the menu item that many Down presses away.
@@ -59,7 +64,7 @@ save_to() {
 }
 expect_clipboard() {
     local got
-    sleep 0.5 && got=$(timeout 5 xclip -o -selection clipboard)
+    sleep 0.5 && got=$(timeout 5 xclip -o -selection clipboard 2>/dev/null)
     [ "$got" = "$1" ] || qs_fail "clipboard: expected '$1', got '$got'"
 }
 expect_kept() {  # the old copy byte for byte, and nothing left beside it
@@ -190,13 +195,77 @@ move "$V_view" $((1260 - r + l)) $((1004 - b + t))
 expect_view "$bootmgr" "$bootmgr" 0
 sized=$V_view rows=${V_rows%% *}
 
-qs_step "hide with Close; keys in the tree still scroll it"
+# Find, again, around the end and back; by hex bytes; a string that is absent. Go To, and past the
+# end. Each box opens with the last text selected, so typing replaces it; a mnemonic picks a kind.
+find() {
+    xdotool key "$1" && wait_window "$2" >/dev/null || qs_fail "no $2 box"
+    xdotool sleep 0.3 type --delay 10 "$3"
+    xdotool key ${4:+alt+$4} Return sleep 0.5
+}
+qs_step "Find a planted string, then F3, F3 around the end, Shift+F3, hex bytes"
+w=(ctrl+f Find)
+find "${w[@]}" 'Windows Boot Manager'
+expect_view "$bootmgr" "$bootmgr" 100 -1 1000 20
+for key_top_mark in F3/300/3000 F3/100/1000 shift+F3/300/3000; do
+    IFS=/ read -r key top mark <<<"$key_top_mark"
+    xdotool key $key
+    expect_view "$bootmgr" "$bootmgr" $top -1 $mark 20
+done
+find "${w[@]}" '57 69 6E 64 6F 77 73' x  # "Windows", forward from 3001 and around
+expect_view "$bootmgr" "$bootmgr" 100 -1 1000 7
+
+qs_step "a string that is absent; Ctrl+C with nothing selected"
+clipboard=$(timeout 5 xclip -o -selection clipboard 2>/dev/null)
+xdotool key ctrl+c
+expect_clipboard "$clipboard"
+find "${w[@]}" 'no such text' t
+qs_expect_box 'unowned Cannot find "no such text"'
+expect_view "$bootmgr" "$bootmgr" 100 -1 1000 7
+
+qs_step "Go To an offset; past the end the box says so and nothing moves"
+find ctrl+g 'Go To' 64
+expect_view "$bootmgr" "$bootmgr" 10 -1 100 1
+find ctrl+g 'Go To' 1000
+boxes=$(qs_probe boxes)
+[[ "$boxes" == *0x1000*4,096* ]] || qs_fail "not the file's size in a box: $boxes"
+qs_probe dismiss "$(cut -d' ' -f2 <<<"$boxes")" >/dev/null
+xdotool sleep 0.5 key Escape
+expect_view "$bootmgr" "$bootmgr" 10 -1 100 1
+
+# Selections: dragged over the hex column, then the character column, each copied as it shows;
+# extended with Shift; the menu's Copy Offset and, from Shift+F10, Select All.
+drag() {
+    xdotool mousemove $(qs_probe cell 0 -1 $1 $3) sleep 0.2 mousedown 1 \
+        mousemove --sync $(qs_probe cell 0 -1 $2 $3) sleep 0.2 mouseup 1 sleep 0.5
+}
+qs_step "select and copy"
+xdotool key Home
+drag 0 3 hex
+expect_view "$bootmgr" "$bootmgr" 0 -1 0 4
+xdotool key ctrl+c
+expect_clipboard "51 75 61 72"
+drag 2 5 text
+xdotool key ctrl+c
+expect_clipboard "ar.."
+xdotool keydown shift && click "$(qs_probe cell 0 -1 12 hex)" && xdotool keyup shift
+expect_view "$bootmgr" "$bootmgr" 0 -1 2 11
+click "$(qs_probe cell 0 -1 5 text)" 1 3
+[ "$(qs_probe menus | wc -l)" = 1 ] || qs_fail "not one menu open: $(qs_probe menus)"
+xdotool key Down Down Down Down Return
+expect_clipboard 00000002
+xdotool key shift+F10 sleep 0.7
+[ "$(qs_probe menus | wc -l)" = 1 ] || qs_fail "Shift+F10 opened no menu"
+xdotool key Down Down Down Down Down Return
+expect_view "$bootmgr" "$bootmgr" 0 -1 0 4096
+
+qs_step "hide with Close; keys in the tree still scroll it, Ctrl+F there finds nothing"
 click "$(at "$V_close")"
 expect_hidden
 click "$(point bootmgr)"
-xdotool key Down
+xdotool key Down ctrl+f sleep 0.5
 expect_hidden
-qs_probe shows "$bootmgr" 1 >/dev/null || qs_fail "the hidden preview did not scroll"
+[ -z "$(xdotool search --onlyvisible --name '^Find$')" ] || qs_fail "Ctrl+F opened Find"
+qs_probe shows "$bootmgr" 1 -1 0 4096 >/dev/null || qs_fail "the hidden preview did not scroll"
 [ "$(qs_probe selected)" = BOOTNXT ] || qs_fail "the tree did not take the key"
 
 qs_step "view Boot\\en-US\\bootmgr.exe.mui by the menu, where the viewer was"

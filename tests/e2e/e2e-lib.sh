@@ -32,7 +32,7 @@ trap qs_cleanup EXIT
 
 # Starts a program under Wine in the background; its exit code comes back from qs_wait_exit.
 qs_start() {
-    timeout -k 5 90 wine "$1" >"$QS_SCRATCH/program.log" 2>&1 </dev/null &
+    timeout -k 5 240 wine "$1" >"$QS_SCRATCH/program.log" 2>&1 </dev/null &
     QS_PID=$!
 }
 
