@@ -2,8 +2,9 @@
 // random places of a large sparse file: one view mapped per line, the lines formatted and drawn
 // into the off-screen bitmap, and the copy to the window. Beside it, its two floors on the same
 // page in the same run: the same drawing with the bytes taken from memory (the GDI work alone) and
-// the bare per-line map, read and unmap loop (the mapping the preview must do). Goal: a median
-// paint within 1.2 x the sum of the two, which a busier machine raises as much as the paint.
+// the bare per-line map, read and unmap loop (the mapping the preview must do), measured right
+// after each paint. Goal: the median of the paints' ratios to the sum of their own two floors at
+// most 1.2, which a busy spell leaves as it is and a slower paint raises.
 #include <windows.h>
 
 #include <cstdint>
@@ -98,14 +99,16 @@ int main() {
                 const double median = Report("page of a 400 MiB file", pages);
                 Report("GDI floor (from memory)", gdi);
                 Report("map floor (map/read/unmap)", maps);
-                // Summed page by page, as in view_keys: separate medians of bimodal figures could
-                // come from different busy spells of the machine.
                 const double sum = Report("the two floors' sum", sums);
-                const double ratio = median / sum;
-                std::printf("  paint / (GDI + map floors) = %.2f   goal at most 1.2: %s\n", ratio,
-                            ratio <= 1.2 ? "met" : "missed");
+                // Each paint against the floors on its own page, as in view_keys: the figures are
+                // bimodal on the shared machine (busy spells), and separate medians could come
+                // from different spells.
+                const double ratio = ReportRatios("paint / its floors' sum", pages, sums);
+                std::printf(
+                    "  median of paint / (GDI + map floors) = %.2f   goal at most 1.2: %s\n", ratio,
+                    ratio <= 1.2 ? "met" : "missed");
                 PrintTableLine("maximised paint of a page", median, "GDI + map floors", sum, "ms",
-                               "at most 1.2 x the floors", ratio <= 1.2);
+                               "median ratio at most 1.2", ratio <= 1.2, ratio);
                 rc = 0;
             }
         }

@@ -5,10 +5,13 @@
 
 #include <cstdio>
 
+// `ratio`, when given, is printed instead of value / peerValue: a figure held to the median of its
+// per-sample ratios prints the two medians beside it.
 inline void PrintTableLine(const char* figure, double value, const char* peer, double peerValue,
-                           const char* unit, const char* goal, bool met) {
+                           const char* unit, const char* goal, bool met, double ratio = -1) {
+    if (ratio < 0)
+        ratio = peerValue > 0 ? value / peerValue : 0.0;
     std::printf("table: %s | %.3g %s | %s | %.3g %s | %.2f | %s | %s\n", figure, value, unit, peer,
-                peerValue, unit, peerValue > 0 ? value / peerValue : 0.0, goal,
-                met ? "met" : "MISSED");
+                peerValue, unit, ratio, goal, met ? "met" : "MISSED");
     std::fflush(stdout);
 }

@@ -68,14 +68,30 @@ inline void Pump(qs::CMessageLoop& loop) {
     }
 }
 
-// Prints the median, 10th and 90th percentiles of the samples (in ms) under a name; returns the
-// median, which is what the goals are held to.
-inline double Report(const char* name, std::vector<double> samples) {
+// The value at quantile q (0 to 1) of samples sorted in place.
+inline double Quantile(std::vector<double>& samples, double q) {
     std::sort(samples.begin(), samples.end());
-    const auto at = [&](double q) {
-        return samples[static_cast<size_t>(q * static_cast<double>(samples.size() - 1))];
-    };
-    std::printf("  %-34s median %7.3f ms   p10 %7.3f ms   p90 %7.3f ms\n", name, at(0.5), at(0.1),
-                at(0.9));
-    return at(0.5);
+    return samples[static_cast<size_t>(q * static_cast<double>(samples.size() - 1))];
+}
+
+// Prints the median, 10th and 90th percentiles of the samples (in ms) under a name; returns the
+// median.
+inline double Report(const char* name, std::vector<double> samples) {
+    std::printf("  %-34s median %7.3f ms   p10 %7.3f ms   p90 %7.3f ms\n", name,
+                Quantile(samples, 0.5), Quantile(samples, 0.1), Quantile(samples, 0.9));
+    return Quantile(samples, 0.5);
+}
+
+// Prints the median, 10th and 90th percentiles of the ratios of each sample to its floors
+// measured right beside it; returns the median, which is what the goals are held to. A busy spell
+// of the machine slows a sample and the floors beside it alike, so their ratio holds where a
+// ratio of separate medians could set a paint from a slow spell against floors from a quiet one.
+inline double ReportRatios(const char* name, const std::vector<double>& samples,
+                           const std::vector<double>& floors) {
+    std::vector<double> ratios;
+    for (size_t i = 0; i < samples.size() && i < floors.size(); ++i)
+        ratios.push_back(floors[i] > 0 ? samples[i] / floors[i] : 0.0);
+    std::printf("  %-34s median %7.2f      p10 %7.2f      p90 %7.2f\n", name, Quantile(ratios, 0.5),
+                Quantile(ratios, 0.1), Quantile(ratios, 0.9));
+    return Quantile(ratios, 0.5);
 }
