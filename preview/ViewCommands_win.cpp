@@ -17,13 +17,17 @@ namespace {
 
 const wchar_t kCaption[] = L"Quarrystone";
 constexpr ULONGLONG kProgressAfterMs = 500;
+// Asking the queue is a trip to the window system (under Wine to its server): a few times a
+// second is enough to repaint and to hear Esc, and costs nothing beside the search.
+constexpr ULONGLONG kPumpEveryMs = 50;
 
 // Runs between the windows of a long search, on the one thread: the viewer repaints, Esc cancels,
 // and from half a second on the caption tells how far the search has got. The caption comes back
 // on every way out.
 class CSearchPump {
 public:
-    explicit CSearchPump(HWND dialog) : m_dialog(dialog), m_start(::GetTickCount64()) {}
+    explicit CSearchPump(HWND dialog)
+        : m_dialog(dialog), m_start(::GetTickCount64()), m_pumped(m_start) {}
     ~CSearchPump() {
         if (m_percent >= 0)
             ::SetWindowTextW(m_dialog, m_caption.c_str());
@@ -32,6 +36,10 @@ public:
     CSearchPump& operator=(const CSearchPump&) = delete;
 
     bool operator()(std::uint64_t done, std::uint64_t total) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (now - m_pumped < kPumpEveryMs)
+            return true;
+        m_pumped = now;
         // Keys typed meanwhile are dropped: an Esc among them cancels the search, and must not
         // reach the key filter afterwards, which would hide the viewer.
         MSG message;
@@ -41,7 +49,7 @@ public:
         for (int i = 0; i < 16 && ::PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE);
              ++i)
             ::DispatchMessageW(&message);
-        if (!m_cancelled && ::GetTickCount64() - m_start >= kProgressAfterMs)
+        if (!m_cancelled && now - m_start >= kProgressAfterMs)
             ShowPercent(total != 0 ? static_cast<int>(done * 100 / total) : 0);
         return !m_cancelled;
     }
@@ -63,6 +71,7 @@ private:
 
     HWND m_dialog;
     ULONGLONG m_start;
+    ULONGLONG m_pumped;  // when the queue was last looked at
     std::wstring m_caption;
     int m_percent = -1;  // -1 until the caption shows progress
     bool m_cancelled = false;
