@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -33,15 +34,21 @@ constexpr int kRounds = 7;
 
 // Random-ish: 4 KiB blocks in turn of random bytes, mostly zeros (as in executables) and random
 // lower-case letters, so the skip loop meets pairs of the patterns' bytes now and then.
+// With QS_SEARCH_FILE set, the file is made there and kept, for the viewer's Find under Wine to
+// search the same bytes; its last 16 bytes are then kEndMark, which no search here looks for.
+constexpr char kEndMark[] = "QuarrystoneEndsX";
+
 struct StagedFile {
     std::string path;
+    bool kept = std::getenv("QS_SEARCH_FILE") != nullptr;
 
     StagedFile() {
         char name[] = "/tmp/qs-bytesearch-XXXXXX";
-        const int fd = mkstemp(name);
+        const int fd = kept ? open(std::getenv("QS_SEARCH_FILE"), O_RDWR | O_CREAT | O_TRUNC, 0644)
+                            : mkstemp(name);
         if (fd < 0)
             return;
-        path = name;
+        path = kept ? std::getenv("QS_SEARCH_FILE") : name;
         std::vector<std::uint8_t> chunk(1 << 20);
         std::uint64_t state = 0x9E3779B97F4A7C15u;
         auto next = [&state] {
@@ -65,15 +72,17 @@ struct StagedFile {
                         break;
                 }
             }
+            if (kept && done + chunk.size() >= kFileSize)
+                std::copy_n(kEndMark, 16, chunk.end() - 16);
             if (write(fd, chunk.data(), chunk.size()) != static_cast<ssize_t>(chunk.size()))
                 path.clear();
         }
         close(fd);
-        if (path.empty())
+        if (path.empty() && !kept)
             unlink(name);
     }
     ~StagedFile() {
-        if (!path.empty())
+        if (!path.empty() && !kept)
             unlink(path.c_str());
     }
 };
@@ -210,6 +219,25 @@ void BM_FindBesideMemmem(benchmark::State& state) {
                    "under 8 MiB", growthMiB < 8);
     if (!met || growthMiB >= 8)
         state.SkipWithError("a search goal was missed (see the table rows)");
+
+    // The peer of the viewer's Find under Wine: the core finding the end mark, a whole file's
+    // search, written in ms to QS_SEARCH_PEER.
+    if (const char* peer = staged.kept ? std::getenv("QS_SEARCH_PEER") : nullptr) {
+        const qs::SearchPattern mark =
+            qs::ParsePattern(qs::Utf8ToUtf16(kEndMark), qs::SearchKind::Text, true).pattern;
+        std::vector<double> seconds;
+        for (int round = 0; round < kRounds; ++round) {
+            const Clock::time_point start = Clock::now();
+            const qs::SearchResult found = qs::FindForward(source, mark, 0, nullptr);
+            seconds.push_back(SecondsSince(start));
+            if (found.outcome != qs::SearchOutcome::Found || found.offset != kFileSize - 16)
+                state.SkipWithError("the end mark was not found at the end");
+        }
+        if (FILE* out = std::fopen(peer, "w")) {
+            std::fprintf(out, "%.3f\n", 1000 * Median(seconds));
+            std::fclose(out);
+        }
+    }
 }
 BENCHMARK(BM_FindBesideMemmem)->Iterations(1)->Unit(benchmark::kMillisecond);
 
