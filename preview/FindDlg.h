@@ -22,22 +22,35 @@ struct FindRequest {
     SearchPattern pattern;  // the text in that kind, once accepted
 };
 
-class CFindDlg : public CDialogImpl {
+// A small box of our own: the default button (or Enter) takes what was typed when it can be
+// used, and Cancel (or Esc) leaves it.
+class CInputDlg : public CDialogImpl {
 public:
-    // Opens with `request` filled in; "Find Next" stores what was typed back into it.
-    explicit CFindDlg(FindRequest& request);
+    using CDialogImpl::CDialogImpl;
 
     BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
                               LRESULT& lResult) override;
 
+protected:
+    // Fills the box in and gives the focus to its edit box.
+    virtual void OnInitDialog() = 0;
+    // Ends the box with IDOK, or says what is wrong and keeps it open.
+    virtual void OnOK() = 0;
+};
+
+class CFindDlg : public CInputDlg {
+public:
+    // Opens with `request` filled in; "Find Next" stores what was typed back into it.
+    explicit CFindDlg(FindRequest& request);
+
 private:
-    LRESULT OnInitDialog();
-    void OnFindNext();
+    void OnInitDialog() override;
+    void OnOK() override;
 
     FindRequest& m_request;
 };
 
-class CGoToDlg : public CDialogImpl {
+class CGoToDlg : public CInputDlg {
 public:
     // `current` is offered, selected, in hex; relative moves start from it.
     CGoToDlg(std::uint64_t current, std::uint64_t fileSize);
@@ -45,12 +58,9 @@ public:
     // The offset accepted by OK.
     std::uint64_t GetOffset() const { return m_offset; }
 
-    BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
-                              LRESULT& lResult) override;
-
 private:
-    LRESULT OnInitDialog();
-    void OnOK();
+    void OnInitDialog() override;
+    void OnOK() override;
 
     std::uint64_t m_current;
     std::uint64_t m_fileSize;

@@ -30,33 +30,32 @@ void Refuse(HWND dialog, int editId, const std::u16string& message) {
     FocusEdit(dialog, editId);
 }
 
-bool HandleCommand(UINT uMsg, WPARAM wParam, WORD id) {
-    return uMsg == WM_COMMAND && LOWORD(wParam) == id;
-}
-
 }  // namespace
 
-CFindDlg::CFindDlg(FindRequest& request) : CDialogImpl(IDD_FINDDLG), m_request(request) {}
-
-BOOL CFindDlg::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM, LRESULT& lResult) {
+BOOL CInputDlg::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM, LRESULT& lResult) {
     lResult = 0;
     if (uMsg == WM_INITDIALOG) {
-        lResult = OnInitDialog();
+        CentreWindow(m_hWnd);  // over the viewer
+        OnInitDialog();
+        lResult = FALSE;  // the focus is set
         return TRUE;
     }
-    if (HandleCommand(uMsg, wParam, IDOK)) {
-        OnFindNext();
+    if (uMsg != WM_COMMAND)
+        return FALSE;
+    if (LOWORD(wParam) == IDOK) {
+        OnOK();
         return TRUE;
     }
-    if (HandleCommand(uMsg, wParam, IDCANCEL)) {
+    if (LOWORD(wParam) == IDCANCEL) {
         EndDialog(IDCANCEL);
         return TRUE;
     }
     return FALSE;
 }
 
-LRESULT CFindDlg::OnInitDialog() {
-    CentreWindow(m_hWnd);
+CFindDlg::CFindDlg(FindRequest& request) : CInputDlg(IDD_FINDDLG), m_request(request) {}
+
+void CFindDlg::OnInitDialog() {
     ::SetDlgItemTextW(m_hWnd, IDC_FIND_TEXT, AsWide(m_request.text));
     const int kind = m_request.kind == SearchKind::Utf16      ? IDC_FIND_KIND_UTF16
                      : m_request.kind == SearchKind::HexBytes ? IDC_FIND_KIND_HEX
@@ -65,10 +64,9 @@ LRESULT CFindDlg::OnInitDialog() {
     ::CheckDlgButton(m_hWnd, IDC_FIND_MATCH_CASE,
                      m_request.matchCase ? BST_CHECKED : BST_UNCHECKED);
     FocusEdit(m_hWnd, IDC_FIND_TEXT);
-    return FALSE;  // the focus is set
 }
 
-void CFindDlg::OnFindNext() {
+void CFindDlg::OnOK() {
     FindRequest typed;
     typed.text = GetItemText(m_hWnd, IDC_FIND_TEXT);
     typed.kind =
@@ -87,31 +85,12 @@ void CFindDlg::OnFindNext() {
 }
 
 CGoToDlg::CGoToDlg(std::uint64_t current, std::uint64_t fileSize)
-    : CDialogImpl(IDD_GOTODLG), m_current(current), m_fileSize(fileSize) {}
+    : CInputDlg(IDD_GOTODLG), m_current(current), m_fileSize(fileSize) {}
 
-BOOL CGoToDlg::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM, LRESULT& lResult) {
-    lResult = 0;
-    if (uMsg == WM_INITDIALOG) {
-        lResult = OnInitDialog();
-        return TRUE;
-    }
-    if (HandleCommand(uMsg, wParam, IDOK)) {
-        OnOK();
-        return TRUE;
-    }
-    if (HandleCommand(uMsg, wParam, IDCANCEL)) {
-        EndDialog(IDCANCEL);
-        return TRUE;
-    }
-    return FALSE;
-}
-
-LRESULT CGoToDlg::OnInitDialog() {
-    CentreWindow(m_hWnd);
+void CGoToDlg::OnInitDialog() {
     ::SetDlgItemTextW(m_hWnd, IDC_GOTO_OFFSET, AsWide(FormatOffset(m_current)));
     ::CheckRadioButton(m_hWnd, IDC_GOTO_HEX, IDC_GOTO_DECIMAL, IDC_GOTO_HEX);
     FocusEdit(m_hWnd, IDC_GOTO_OFFSET);
-    return FALSE;  // the focus is set
 }
 
 void CGoToDlg::OnOK() {

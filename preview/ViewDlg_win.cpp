@@ -19,6 +19,14 @@ const ResizeMapEntry kResizeMap[] = {
     {-1, 0},
 };
 
+const struct {
+    WPARAM letter;
+    UINT command;
+} kControlKeys[] = {{'F', ID_PREVIEW_FIND},
+                    {'G', ID_PREVIEW_GOTO},
+                    {'A', ID_PREVIEW_SELECT_ALL},
+                    {'C', ID_PREVIEW_COPY}};
+
 }  // namespace
 
 CViewDlg::CViewDlg(std::u16string initialPath)
@@ -138,20 +146,17 @@ bool CViewDlg::TakeViewerKey(const MSG& message) {
     const bool alt = ::GetKeyState(VK_MENU) < 0;
     const bool repeated = (message.lParam & (1 << 30)) != 0;
     const bool plain = message.message == WM_KEYDOWN && !alt;
-    UINT command = 0;
+    // Ctrl and a letter: the keys that the dump's menu shows beside its items.
+    if (plain && control && !shift) {
+        for (const auto& key : kControlKeys) {
+            if (message.wParam == key.letter) {
+                RunCommand(key.command);
+                return true;
+            }
+        }
+        return false;
+    }
     switch (message.wParam) {
-        case 'F':
-            command = plain && control && !shift ? ID_PREVIEW_FIND : 0;
-            break;
-        case 'G':
-            command = plain && control && !shift ? ID_PREVIEW_GOTO : 0;
-            break;
-        case 'A':
-            command = plain && control && !shift ? ID_PREVIEW_SELECT_ALL : 0;
-            break;
-        case 'C':
-            command = plain && control && !shift ? ID_PREVIEW_COPY : 0;
-            break;
         case VK_F3:
             if (!plain || control)
                 return false;
@@ -167,12 +172,8 @@ bool CViewDlg::TakeViewerKey(const MSG& message) {
             }
             return true;
         default:
-            break;
+            return false;
     }
-    if (command == 0)
-        return false;
-    RunCommand(command);
-    return true;
 }
 
 LRESULT CViewDlg::OnInitDialog() {
