@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/window/Accessible.h"
 #include "platform/window/GdiHandles.h"
 #include "platform/window/WindowImpl.h"
 #include "preview/MappedFile.h"
@@ -35,6 +36,13 @@ public:
     BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
                               LRESULT& lResult) override;
 
+    // What screen readers read (FilePreviewCtrlAccess_win.cpp): "Hex dump of <file name>"; the
+    // visible lines as drawn, joined with CR LF (not const: it maps their bytes, as a paint does);
+    // the selection.
+    std::u16string GetAccessibleName() const;
+    std::u16string GetAccessibleValue();
+    std::u16string GetAccessibleDescription() const;
+
     // For tests: the scroll state, and how many lines have been formatted since construction.
     const PreviewLayout& GetLayout() const { return m_layout; }
     std::uint64_t GetFormattedLineCount() const { return m_formattedLines; }
@@ -48,6 +56,7 @@ private:
     void DrawLines(HDC dc, const RECT& client);
     void DrawLine(HDC dc, std::uint64_t line);
     void DrawEmptyText(HDC dc, const RECT& client);
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
 
     std::recursive_mutex m_lock;  // taken before m_file's view lock, never after
     CMappedFile m_file;
@@ -56,6 +65,8 @@ private:
     int m_bytesPerLine = 16;
     std::u16string m_emptyText = u"No data to display";
     std::uint64_t m_formattedLines = 0;
+    std::u16string m_shownPath;      // as given to SetFile, for the accessible name
+    CAccessibleHolder m_accessible;  // last: detached before the rest goes
 };
 
 }  // namespace qs

@@ -68,6 +68,7 @@ void CFilePreviewCtrl::SetEmptyText(const std::u16string& text) {
 
 bool CFilePreviewCtrl::SetFile(const wchar_t* path) {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
+    m_shownPath = FromWide(path);
     if (path == nullptr) {
         m_file.Close();
     } else if (!m_file.Open(FromWide(path))) {
@@ -116,7 +117,8 @@ BOOL CFilePreviewCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam,
         case WM_DESTROY: {
             std::lock_guard<std::recursive_mutex> guard(m_lock);
             m_file.Close();
-            return FALSE;  // the static control cleans up after itself too
+            m_accessible.Reset();  // clients that still hold the object find it disconnected
+            return FALSE;          // the static control cleans up after itself too
         }
         case WM_ERASEBKGND:
             lResult = 0;  // the paint covers every pixel; erasing first would only flicker
@@ -139,6 +141,9 @@ BOOL CFilePreviewCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam,
             OnVScroll(wParam);
             lResult = 0;
             return TRUE;
+        case WM_GETOBJECT:
+            lResult = OnGetObject(wParam, lParam);
+            return lResult != 0;  // else the system's standard object
         case WM_RBUTTONUP: {
             NMHDR header = {};
             header.hwndFrom = hWnd;
