@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/window/Accessible.h"
 #include "platform/window/GdiHandles.h"
 #include "platform/window/WindowImpl.h"
 #include "preview/ByteSelection.h"
@@ -61,6 +62,13 @@ public:
     BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
                               LRESULT& lResult) override;
 
+    // What screen readers read (FilePreviewCtrlAccess_win.cpp): "Hex dump of <file name>"; the
+    // visible lines as drawn, joined with CR LF (not const: it maps their bytes, as a paint does);
+    // the selection.
+    std::u16string GetAccessibleName() const;
+    std::u16string GetAccessibleValue();
+    std::u16string GetAccessibleDescription() const;
+
     // For tests: the scroll state, and how many lines have been formatted since construction.
     const PreviewLayout& GetLayout() const { return m_layout; }
     std::uint64_t GetFormattedLineCount() const { return m_formattedLines; }
@@ -87,6 +95,7 @@ private:
     void ExtendDragTo(POINT client);
     void UpdateCaret();
     POINT CellOf(std::uint64_t offset, PreviewPane pane) const;
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
 
     std::recursive_mutex m_lock;  // taken before m_file's view lock, never after
     CMappedFile m_file;
@@ -104,6 +113,8 @@ private:
     POINT m_dragPoint = {};  // the pointer's last place in a drag, in client coordinates
     bool m_caretActive = false;
     bool m_caretMade = false;
+    std::u16string m_shownPath;      // as given to SetFile, for the accessible name
+    CAccessibleHolder m_accessible;  // last: detached before the rest goes
 };
 
 }  // namespace qs

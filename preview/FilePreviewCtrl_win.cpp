@@ -74,6 +74,7 @@ bool CFilePreviewCtrl::SetFile(const wchar_t* path) {
     EndDrag();
     if (m_highlight.count != 0)
         SetHighlight({}, false);
+    m_shownPath = FromWide(path);
     if (path == nullptr) {
         m_file.Close();
     } else if (!m_file.Open(FromWide(path))) {
@@ -125,7 +126,8 @@ BOOL CFilePreviewCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam,
             EndDrag();
             SetCaretActive(false);
             m_file.Close();
-            return FALSE;  // the static control cleans up after itself too
+            m_accessible.Reset();  // clients that still hold the object find it disconnected
+            return FALSE;          // the static control cleans up after itself too
         }
         case WM_ERASEBKGND:
             lResult = 0;  // the paint covers every pixel; erasing first would only flicker
@@ -173,6 +175,9 @@ BOOL CFilePreviewCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam,
             OnDragTimer();
             lResult = 0;
             return TRUE;
+        case WM_GETOBJECT:
+            lResult = OnGetObject(wParam, lParam);
+            return lResult != 0;  // else the system's standard object
         case WM_RBUTTONUP: {
             NMHDR header = {};
             header.hwndFrom = hWnd;

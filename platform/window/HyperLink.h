@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "platform/window/Accessible.h"
 #include "platform/window/WindowImpl.h"
 
 namespace qs {
@@ -43,6 +44,7 @@ private:
     void OnPaint();
     UINT TextFormat() const;
     bool IsInLabel(LPARAM clientPoint) const;
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);  // HyperLinkAccess_win.cpp
     HFONT DrawingFont() const { return m_linkFont != nullptr ? m_linkFont : m_normalFont; }
 
     std::wstring m_label;
@@ -57,6 +59,7 @@ private:
     COLORREF m_visitedColour = RGB(128, 0, 128);
     bool m_paintLabel = true;
     bool m_visited = false;
+    CAccessibleHolder m_accessible;  // last: detached before the rest goes
 };
 
 }  // namespace qs

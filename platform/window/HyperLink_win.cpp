@@ -329,6 +329,9 @@ BOOL CHyperLink::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lPa
             ::InvalidateRect(m_hWnd, nullptr, TRUE);
             lResult = 0;
             return TRUE;
+        case WM_GETOBJECT:
+            lResult = OnGetObject(wParam, lParam);
+            return lResult != 0;  // else the system's standard object
         case WM_ENABLE:
             lResult = DefWindowProc(uMsg, wParam, lParam);
             ::InvalidateRect(m_hWnd, nullptr, TRUE);
@@ -345,6 +348,7 @@ BOOL CHyperLink::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lPa
                 m_tip = nullptr;
                 m_toolAdded = false;
             }
+            m_accessible.Reset();  // clients that still hold the object find it disconnected
             return FALSE;
         default:
             return FALSE;

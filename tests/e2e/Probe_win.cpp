@@ -24,6 +24,8 @@
 //   qs_probe cell <n> <column> <offset> hex|text  the screen point of the middle of that byte's
 //                                cell while the preview shows line n and that column on top
 //   qs_probe narrow <width>      makes the preview that many pixels wide
+//   qs_probe acc preview|link [<path>|do]  the preview's or the About link's object as a screen
+//                                reader reads it (PrintAccessible)
 //   qs_probe hold <path> <ms>    holds the file open, sharing nothing, as a program that uses
 //                                it would; prints "held" once it does
 // Exit code 0 on success, 1 when the window or the item asked for is not there. The probe is
@@ -31,12 +33,15 @@
 #include <windows.h>
 // after <windows.h>, which it needs
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -220,6 +225,58 @@ HWND FindView(HWND main) {
     return view;
 }
 
+// One shell word.
+std::string Quoted(const std::wstring& text) {
+    std::string quoted = "'";
+    for (const char c : Utf8(text.c_str()))
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// The preview's or the About link's client object, read through oleacc from this process, as
+// shell assignments: acc_role, acc_state (hex), acc_name, acc_value (its first line), acc_lines
+// (its line count), acc_description, acc_action. With a path, acc_dump: the file's first 10 bytes
+// formatted here; with "do", the default action is done and acc_done is its result.
+int PrintAccessible(HWND main, const std::wstring& which, const std::wstring& extra) {
+    const HWND window = which == L"link"
+                            ? GetDlgItem(FindWindowW(L"#32770", L"About Quarrystone"), 1002)
+                            : GetDlgItem(FindView(main), kPreviewId);
+    IAccessible* object = nullptr;
+    CoInitialize(nullptr);
+    if (!window || FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                                     reinterpret_cast<void**>(&object))))
+        return 1;
+    VARIANT self{}, role{}, state{};
+    self.vt = VT_I4, self.lVal = CHILDID_SELF;
+    BSTR texts[4] = {};
+    object->get_accRole(self, &role), object->get_accState(self, &state);
+    object->get_accName(self, &texts[0]), object->get_accValue(self, &texts[1]);
+    object->get_accDescription(self, &texts[2]), object->get_accDefaultAction(self, &texts[3]);
+    std::wstring value = texts[1] ? texts[1] : L"";
+    const long lines = value.empty() ? 0 : std::count(value.begin(), value.end(), L'\n') + 1;
+    value.resize(std::min(value.size(), value.find(L"\r\n")));
+    std::printf("acc_role=%ld\nacc_state=0x%08lX\nacc_name=%s\nacc_value=%s\nacc_lines=%ld\n",
+                role.lVal, state.lVal, Quoted(texts[0] ? texts[0] : L"").c_str(),
+                Quoted(value).c_str(), lines);
+    std::printf("acc_description=%s\nacc_action=%s\n", Quoted(texts[2] ? texts[2] : L"").c_str(),
+                Quoted(texts[3] ? texts[3] : L"").c_str());
+    for (BSTR text : texts)
+        SysFreeString(text);
+    if (extra == L"do")
+        std::printf("acc_done=0x%08lX\n", object->accDoDefaultAction(self));
+    char bytes[10] = {};
+    std::ifstream file(std::filesystem::path(extra), std::ios::binary);
+    if (extra != L"do" && file.read(bytes, 10).gcount() > 0) {
+        const std::u16string line = qs::FormatLine(reinterpret_cast<std::uint8_t*>(bytes),
+                                                   static_cast<int>(file.gcount()), 0, 10);
+        std::printf("acc_dump=%s\n",
+                    Quoted(reinterpret_cast<const wchar_t*>(line.c_str())).c_str());
+    }
+    object->Release();
+    CoUninitialize();  // the program's side learns at once that we are gone
+    return 0;
+}
+
 // "<name> <visible> <left> <top> <right> <bottom>" on the screen for the main window, the view
 // dialog, the preview, "Close" and the grip; "rows <whole lines in the preview> <hwnd>";
 // "caption <text>".
@@ -383,6 +440,8 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     if (command == L"about")
         return PrintAbout(main);
+    if (command == L"acc" && argc > 2)
+        return PrintAccessible(main, argv[2], argc > 3 ? argv[3] : L"");
     if (command == L"layout")
         return PrintLayout(main);
     if (command == L"syscommand" && argc > 2)

@@ -119,6 +119,11 @@ read -r _ ml mt mr mb _ vl vt vr vb <<<"$V_main $V_view"
     qs_fail "not centred over the main window: $V_view over $V_main"
 handle=${V_rows#* } rows=${V_rows%% *}
 read -r _ l t r b <<<"$V_preview"
+# A screen reader reads the file's name and the lines shown, each as the probe formats it.
+eval "$(qs_probe acc preview "$bootmgr")" && ((acc_lines == rows || acc_lines == rows + 1)) &&
+    [ "$acc_role $acc_state $acc_name|$acc_description|${#acc_value} $acc_value" = \
+        "15 0x00000040 Hex dump of bootmgr|No selection|51 $acc_dump" ] ||
+    qs_fail "a screen reader reads: $(qs_probe acc preview)"
 
 # Keys, the real wheel's notches (down, up), posted wheel deltas (more than one notch up, and 0,
 # which counts as down, each one line), the scroll bar's arrow and its trough below the thumb.
@@ -249,6 +254,9 @@ xdotool key ctrl+c
 expect_clipboard "ar.."
 xdotool keydown shift && click "$(qs_probe cell 0 -1 12 hex)" && xdotool keyup shift
 expect_view "$bootmgr" "$bootmgr" 0 -1 2 11
+eval "$(qs_probe acc preview)"
+[ "$acc_description" = "Selected 0x00000002 to 0x0000000C, 11 bytes" ] ||
+    qs_fail "a screen reader reads the selection as '$acc_description'"
 click "$(qs_probe cell 0 -1 5 text)" 1 3
 [ "$(qs_probe menus | wc -l)" = 1 ] || qs_fail "not one menu open: $(qs_probe menus)"
 xdotool key Down Down Down Down Return
@@ -261,6 +269,7 @@ expect_view "$bootmgr" "$bootmgr" 0 -1 0 4096
 qs_step "hide with Close; keys in the tree still scroll it, Ctrl+F there finds nothing"
 click "$(at "$V_close")"
 expect_hidden
+eval "$(qs_probe acc preview)" && ((acc_state & 0x8000)) || qs_fail "not invisible: $acc_state"
 click "$(point bootmgr)"
 xdotool key Down ctrl+f sleep 0.5
 expect_hidden
@@ -370,6 +379,13 @@ expect_closed() {
     [ "$ml $mt $mr $mb $enabled" = "$main 1" ] || qs_fail "main window $ml $mt $mr $mb $enabled"
     kill -0 "$QS_PID" 2>/dev/null || qs_fail "the program ended"
 }
+# The link as a screen reader reads it (focusable, a link), then its default action done from there.
+read_link() {
+    eval "$(qs_probe acc link do)"
+    [ "$acc_role $acc_state $acc_name $acc_action $acc_done" = \
+        "30 0x00500000 www.quarrystone.example Jump 0x00000000" ] ||
+        qs_fail "the link reads: $acc_role $acc_state $acc_name $acc_action $acc_done"
+}
 look
 main="$ml $mt $mr $mb"
 while IFS='|' read -r name action expected; do
@@ -388,8 +404,9 @@ the user's colours, opened by the system command E14F|reg add "" 255,0,0; reg ad
 a click in them|click "$((ll + 10)) $(((lt + lb) / 2))"|008000 4 1002
 Alt+F4|xdotool key alt+F4|closed
 a wrong colour|reg add "" 255,0; qs_keys --delay 400 alt+space Up Return|0000ff 4 1
+read by a screen reader, which does its default action|read_link|008000 5 1
 Enter on OK|xdotool key Return|closed
-a click on OK|qs_keys --delay 400 alt+space Up Return; expect_box 0000ff 4 1; click "$okx $oky"|closed
+a click on OK|qs_keys --delay 400 alt+space Up Return; expect_box 0000ff 5 1; click "$okx $oky"|closed
 STEPS
 reg delete ""; reg delete " Visited"
 wine reg delete 'HKCU\Software\Wine\WineBrowser' /v Browsers /f </dev/null >/dev/null 2>&1

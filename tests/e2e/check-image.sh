@@ -9,7 +9,8 @@ fail() { echo "$*" && status=1; }
 for dll in $(grep 'DLL Name' <<<"$dump" | awk '{print tolower($3)}' | sort -u); do
     case $dll in
         kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | comdlg32.dll | shell32.dll | \
-            ole32.dll | advapi32.dll | msvcrt.dll | version.dll | shlwapi.dll) ;;
+            ole32.dll | oleaut32.dll | oleacc.dll | advapi32.dll | msvcrt.dll | version.dll | \
+            shlwapi.dll) ;;
         *) fail "not a system DLL: $dll" ;;
     esac
 done

@@ -30,7 +30,8 @@ qs_cleanup() {
 }
 trap qs_cleanup EXIT
 
-# Starts a program under Wine in the background; its exit code comes back from qs_wait_exit.
+# Starts a program under Wine in the background; its exit code comes back from qs_wait_exit. The
+# acceptance run's first program lives through nearly all of it: about 85 s on a busy machine.
 qs_start() {
     timeout -k 5 240 wine "$1" >"$QS_SCRATCH/program.log" 2>&1 </dev/null &
     QS_PID=$!
