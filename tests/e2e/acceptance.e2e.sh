@@ -14,6 +14,7 @@ printf 'Quar\001\376' | dd of="$volume/bootmgr" conv=notrunc status=none
 for at in 1000 3000; do
     printf 'Windows Boot Manager' | dd of="$volume/bootmgr" bs=1 seek=$at conv=notrunc status=none
 done
+truncate -s 3G "$volume/Recovery/zeros.bin"  # slow to search for zeros that end in a one
 
 # The probe's view lines as variables: V_main, V_view, V_preview, V_close, V_grip ("<visible>
 # <left> <top> <right> <bottom>"), V_rows ("<rows> <hwnd>"), V_caption.
@@ -282,6 +283,22 @@ mui=${QS_VOLUME}Boot\\en-US\\bootmgr.exe.mui
 pick bootmgr.exe.mui 1
 expect_view "$mui" "$mui" 0
 [ "$V_view" = "$sized" ] && [ "${V_rows#* }" = "$handle" ] || qs_fail "not reused: $V_view"
+
+qs_step "a long search shows its progress in the caption; Esc stops it, the view stays"
+click "$(point Recovery)" && xdotool key Right sleep 1
+zeros=${QS_VOLUME}Recovery\\zeros.bin
+click "$(point zeros.bin)" 2
+expect_view "$zeros" "$zeros" 0
+# X gives the keys to the window clicked last: a click on the offset column selects nothing.
+read -r _ l t _ _ <<<"$V_preview"
+click "$((l + 15)) $((t + 15))"
+find "${w[@]}" "$(printf '00 %.0s' {1..15})01" x
+sleep 1
+view_state
+[[ "$V_caption" == "Searching… "*" %" ]] || qs_fail "the caption is '$V_caption'"
+xdotool key Escape
+expect_view "$zeros" "$zeros" 0
+[ -z "$(qs_probe boxes)" ] || qs_fail "a message box appeared"
 
 qs_step "view an empty file"
 click "$(point BOOTNXT)" 2
