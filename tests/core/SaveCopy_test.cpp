@@ -104,5 +104,17 @@ TEST_F(SaveCopyTest, AShortReadOrWriteKeepsTheTargetAsItWasAndLeavesNoTemporary)
     }
 }
 
+// The temporary's folder in the long form, on a drive and on a share; one already long, or a
+// device's, as it was ("").
+TEST(MakeLongFormPathTest, LiftsTheLimitOnDrivesAndSharesOnly) {
+    // clang-format off
+    const std::pair<const char16_t*, const char16_t*> rows[] = {
+        {uR"(C:\f\)", uR"(\\?\C:\f\)"}, {uR"(\\server\share\f\)", uR"(\\?\UNC\server\share\f\)"},
+        {uR"(\\?\C:\f\)", u""}, {uR"(\\?\UNC\s\h\f\)", u""}, {uR"(\\.\C:\f\)", u""}};
+    // clang-format on
+    for (const auto& [full, long_] : rows)
+        EXPECT_EQ(Utf16ToUtf8(MakeLongFormPath(full)), Utf16ToUtf8(*long_ ? long_ : full));
+}
+
 }  // namespace
 }  // namespace qs
