@@ -47,6 +47,7 @@ const char* g_failing = nullptr;  // the call to fail next, once (a plain pointe
 int g_skip = 0;                   // how many of its calls go through first
 std::wstring g_events;            // what the user met: menus, message boxes, the shell, About
 UINT g_command = 0;               // the user's pick in a context menu
+POINT g_menuAt;                   // and where it opened
 std::wstring g_target;            // and in the Save dialog
 std::vector<std::pair<void**, void*>> g_patched;  // import slots and what they held
 std::map<std::string, int> g_calls;               // patched calls that went through, by name
@@ -306,9 +307,10 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
         g_events += L"box=" + std::wstring(text) + L" ";
         return IDOK;
     });
-    Patch<14>(
-        "TrackPopupMenu", ::TrackPopupMenu, FALSE,
-        [](HMENU, UINT, int, int, int, HWND, const RECT*) { return static_cast<BOOL>(g_command); });
+    Patch<14>("TrackPopupMenu", ::TrackPopupMenu, FALSE,
+              [](HMENU, UINT, int x, int y, int, HWND, const RECT*) {
+                  return g_menuAt = {x, y}, static_cast<BOOL>(g_command);
+              });
     Patch<15>("GetSaveFileNameW", ::GetSaveFileNameW, FALSE, [](OPENFILENAMEW* ofn) {
         const bool asked = ofn->lStructSize == 152 && ofn->hwndOwner == ::GetActiveWindow() &&
                            ofn->hInstance == g_module.GetResourceInstance() &&
@@ -340,14 +342,51 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
     const auto copy = [this] { Menu(ID_FILE_COPYPATH); };
     const auto save = [this] { Menu(ID_FILE_SAVEAS); };
     const auto expand = [this] { Press(L"sub", VK_SUBTRACT), Press(L"sub", VK_ADD); };
-    // Only the keyboard's WM_CONTEXTMENU, at (-1, -1), opens a menu: one at a point follows a
-    // right click, which has opened its own.
-    const auto keyed = [this] {
+    // F10 with Shift held down or not, and a first press or its auto-repeat.
+    const auto f10 = [this](bool shift, LPARAM repeat) {
+        BYTE keys[256] = {};
+        ::GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+        ::SendMessageW(m_tree, WM_SYSKEYDOWN, VK_F10, 1 | repeat << 30);
+        ::SendMessageW(m_tree, shift ? WM_SYSKEYUP : WM_KEYUP, shift ? VK_F10 : VK_SHIFT, 0);
+        keys[VK_SHIFT] = 0;
+        ::SetKeyboardState(keys);
+    };
+    // Only the keyboard's WM_CONTEXTMENU at (-1, -1) and a first Shift+F10 open a menu: not one at
+    // a point (it follows a right click, which has opened its own), F10 alone or Shift+F10 held.
+    const auto keyed = [this, f10] {
         ::SendMessageW(m_tree, TVM_SELECTITEM, TVGN_CARET,
                        reinterpret_cast<LPARAM>(Item(L"a.bin")));
         g_command = ID_FILE_COPYPATH;
+        f10(false, 0), f10(true, 1);
         for (const LPARAM at : {MAKELPARAM(20, 20), MAKELPARAM(-1, -1)})
             ::SendMessageW(m_tree, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_tree), at);
+    };
+    // Shift+F10 with a.bin scrolled out of a tree two items high, in a window hanging off the work
+    // area's left: the menu opens under a.bin's label, scrolled back into the tree, its x in the
+    // work area (as a click's).
+    const auto scrolled = [this, f10] {
+        RECT work = {}, label = {}, client = {};
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        ::SetWindowPos(m_main, nullptr, work.left - 300, work.top + 50, 0, 0, SWP_NOSIZE);
+        const auto high = 2 * ::SendMessageW(m_tree, TVM_GETITEMHEIGHT, 0, 0) + 4;
+        ::SetWindowPos(m_tree, nullptr, 0, 0, 400, static_cast<int>(high), SWP_NOMOVE);
+        ::SendMessageW(m_tree, TVM_SELECTITEM, TVGN_CARET,
+                       reinterpret_cast<LPARAM>(Item(L"a.bin")));
+        g_command = ID_FILE_COPYPATH;
+        ::SendMessageW(m_tree, WM_VSCROLL, SB_BOTTOM, 0);
+        g_menuAt = {-99999, -99999};
+        f10(true, 0);
+        const HTREEITEM item = Item(L"a.bin");
+        std::memcpy(&label, &item, sizeof item);
+        ::SendMessageW(m_tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label));
+        ::GetClientRect(m_tree, &client);
+        POINT under = {label.left, label.bottom};
+        ::ClientToScreen(m_tree, &under);
+        const bool in = label.top >= 0 && label.bottom <= client.bottom && under.x < work.left;
+        if (g_menuAt.x != -99999 && (!in || g_menuAt.x != work.left || g_menuAt.y != under.y))
+            g_events += L"at " + std::to_wstring(g_menuAt.x) + L"," + std::to_wstring(g_menuAt.y);
     };
     const auto about = [this] { ::SendMessageW(m_main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0); };
     // Another program holds the source open for writing under the fault: ours reads with read
@@ -394,6 +433,7 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
         {"clipboard refusing", "SetClipboardData", 0, copy, L"menu 201 ", copied},
         {"menu loading", "LoadMenuW", 0, copy, L"", copied},
         {"keyboard's menu", "LoadMenuW", 0, keyed, L"", copied},
+        {"Shift+F10, scrolled", "LoadMenuW", 0, scrolled, L"", copied},
         {"Save dialog", "GetSaveFileNameW", 0, save, L"menu 201 ", saved},
         {"Save As source", "CreateFileW", 0, save, selected, saved},
         {"Save As source held", "held", 0, held, selected, saved},
