@@ -29,20 +29,14 @@ public:
         const bool cut = ++m_reads == 2 && m_shortRead;
         return m_real->ReadSource(buffer, cut ? count - 1 : count, read);
     }
-    bool CanReplaceTarget(const std::u16string& target) override {
-        return m_real->CanReplaceTarget(target);
-    }
-    bool CreateTemporary(const std::u16string& target) override {
-        return m_real->CreateTemporary(target);
-    }
+    bool CanReplaceTarget(const std::u16string& t) override { return m_real->CanReplaceTarget(t); }
+    bool CreateTemporary(const std::u16string& t) override { return m_real->CreateTemporary(t); }
     bool WriteTemporary(const unsigned char* data, std::uint32_t count,
                         std::uint32_t& written) override {
         const bool cut = ++m_writes == 2 && !m_shortRead;
         return m_real->WriteTemporary(data, cut ? count / 2 : count, written);
     }
-    bool ReplaceTarget(const std::u16string& target) override {
-        return m_real->ReplaceTarget(target);
-    }
+    bool ReplaceTarget(const std::u16string& t) override { return m_real->ReplaceTarget(t); }
     void DiscardTemporary() override { m_real->DiscardTemporary(); }
 
 private:

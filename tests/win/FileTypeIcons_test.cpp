@@ -29,9 +29,7 @@ std::vector<COLORREF> Pixels(HIMAGELIST list, int index) {
     std::vector<COLORREF> pixels;
     for (int i = 0; i < size * size; ++i)
         pixels.push_back(::GetPixel(dc, i % size, i / size));
-    ::SelectObject(dc, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(dc);
+    ::SelectObject(dc, old), ::DeleteObject(bitmap), ::DeleteDC(dc);
     return pixels;
 }
 
