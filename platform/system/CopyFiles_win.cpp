@@ -5,22 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "commands/SaveCopy.h"
 #include "platform/system/CopyFiles.h"
 #include "platform/system/WideText.h"
 
 namespace qs {
 
 namespace {
-
-// A full path in the \\?\ form, which lifts the 260-unit limit: \\server\share\... becomes
-// \\?\UNC\server\share\..., a path already in that form or a device path stays as it is.
-std::wstring LongForm(const std::wstring& full) {
-    if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0)
-        return full;
-    if (full.rfind(L"\\\\", 0) == 0)
-        return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
-}
 
 class CWin32CopyFiles : public CopyFiles {
 public:
@@ -70,12 +61,13 @@ public:
             ::GetFullPathNameW(AsWide(target), static_cast<DWORD>(full.size()), full.data(), &name);
         if (length == 0 || length >= full.size() || name == nullptr)
             return false;
-        const std::wstring folder = LongForm(std::wstring(full.data(), name));
+        const std::u16string folder =
+            MakeLongFormPath(FromWide(full.data(), static_cast<size_t>(name - full.data())));
         const DWORD seed = ::GetTickCount() ^ (::GetCurrentProcessId() << 16);
         for (DWORD attempt = 0; attempt < 100; ++attempt) {
             wchar_t unique[16];
             std::swprintf(unique, 16, L"qs%08lx.tmp", static_cast<unsigned long>(seed + attempt));
-            const std::wstring path = folder + unique;
+            const std::wstring path = AsWide(folder) + std::wstring(unique);
             m_temporary = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
             if (m_temporary != INVALID_HANDLE_VALUE) {

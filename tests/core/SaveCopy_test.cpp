@@ -29,20 +29,14 @@ public:
         const bool cut = ++m_reads == 2 && m_shortRead;
         return m_real->ReadSource(buffer, cut ? count - 1 : count, read);
     }
-    bool CanReplaceTarget(const std::u16string& target) override {
-        return m_real->CanReplaceTarget(target);
-    }
-    bool CreateTemporary(const std::u16string& target) override {
-        return m_real->CreateTemporary(target);
-    }
+    bool CanReplaceTarget(const std::u16string& t) override { return m_real->CanReplaceTarget(t); }
+    bool CreateTemporary(const std::u16string& t) override { return m_real->CreateTemporary(t); }
     bool WriteTemporary(const unsigned char* data, std::uint32_t count,
                         std::uint32_t& written) override {
         const bool cut = ++m_writes == 2 && !m_shortRead;
         return m_real->WriteTemporary(data, cut ? count / 2 : count, written);
     }
-    bool ReplaceTarget(const std::u16string& target) override {
-        return m_real->ReplaceTarget(target);
-    }
+    bool ReplaceTarget(const std::u16string& t) override { return m_real->ReplaceTarget(t); }
     void DiscardTemporary() override { m_real->DiscardTemporary(); }
 
 private:
@@ -102,6 +96,18 @@ TEST_F(SaveCopyTest, AShortReadOrWriteKeepsTheTargetAsItWasAndLeavesNoTemporary)
             EXPECT_EQ(Target(), existing ? "old" : "-") << shortRead;
         }
     }
+}
+
+// The temporary's folder in the long form, on a drive and on a share; one already long, or a
+// device's, as it was ("").
+TEST(MakeLongFormPathTest, LiftsTheLimitOnDrivesAndSharesOnly) {
+    // clang-format off
+    const std::pair<const char16_t*, const char16_t*> rows[] = {
+        {uR"(C:\f\)", uR"(\\?\C:\f\)"}, {uR"(\\server\share\f\)", uR"(\\?\UNC\server\share\f\)"},
+        {uR"(\\?\C:\f\)", u""}, {uR"(\\?\UNC\s\h\f\)", u""}, {uR"(\\.\C:\f\)", u""}};
+    // clang-format on
+    for (const auto& [full, long_] : rows)
+        EXPECT_EQ(Utf16ToUtf8(MakeLongFormPath(full)), Utf16ToUtf8(*long_ ? long_ : full));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 //   qs_probe layout              the main dialog's controls that overlap or leave its client area
 //   qs_probe imagewidth          the tree's image width, from where the root's text begins
 //   qs_probe about               the About box as shell assignments (see PrintAbout)
+//   qs_probe picture             the About box's picture control, sized to its icon: "<w> <h>"
 //   qs_probe syscommand <hex>    posts WM_SYSCOMMAND with that wParam to the main window
 //   qs_probe selected            the selected item's text
 //   qs_probe view | viewcloser   the view dialog's state (PrintView) | its close box: "x y"
@@ -214,6 +215,18 @@ int PrintAbout(HWND main) {
     return 0;
 }
 
+// The About box's picture: the static control that shows an icon, which takes the icon's size.
+int PrintAboutPicture() {
+    const HWND box = FindWindowW(L"#32770", L"About Quarrystone");
+    wchar_t name[16] = {};
+    RECT r{};
+    for (HWND c = box ? GetWindow(box, GW_CHILD) : nullptr; c; c = GetWindow(c, GW_HWNDNEXT))
+        if (GetClassNameW(c, name, 16) && !lstrcmpiW(name, L"Static") &&
+            (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && GetWindowRect(c, &r))
+            return std::printf("%ld %ld\n", r.right - r.left, r.bottom - r.top) < 0;
+    return 1;
+}
+
 const int kPreviewId = 1001;
 
 // The view dialog: owned by the main window, holding the preview.
@@ -410,6 +423,8 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"menus")
         return PrintMenus();
+    if (command == L"picture")
+        return PrintAboutPicture();
     if (command == L"boxes") {
         const HWND main = FindMain(0);
         for (HWND box : FindDialogs(kMessageBoxTextId)) {

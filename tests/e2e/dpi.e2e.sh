@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
 # shellcheck disable=SC2046 # points ("x y") go on as two words
 # The staged program on a screen scaled to 150 % (QS_DPI=192: 200 %), in a Wine prefix of its
-# own: the tree's images at the system's small-icon size, and the viewer's dump in a font scaled
-# with the screen, pixel for pixel.
+# own: the tree's images at the system's small-icon size (our fallbacks, which Wine's shell never
+# calls for, in the icon list's own test), the viewer's dump in a font scaled with the screen,
+# pixel for pixel, and the About picture scaled with it.
 QS_PREFIX_NAME=wineprefix-dpi
 . "$(dirname "$0")/e2e-lib.sh"
 dpi=${QS_DPI:-144}
 qs_wine_dpi "$dpi" || exit 1
 trap 'qs_cleanup; qs_wine_stop' EXIT
 qs_stage
+
+qs_step "the fallback icons at $dpi DPI"
+log=$QS_SCRATCH/icons.log
+timeout 60 wine "$build/tests/win_tests.exe" --gtest_filter='FileTypeIconsTest.*' >"$log" 2>&1 \
+    </dev/null || qs_fail "$(grep -m2 -A1 Failure "$log")"
 
 qs_step "the tree at $dpi DPI"
 qs_start "$QS_STAGED_COPY"
@@ -22,6 +28,12 @@ qs_step "view bootmgr"
 xdotool mousemove $(qs_probe item bootmgr) click --repeat 2 --delay 80 1 sleep 1
 out=$(qs_probe shows "${QS_VOLUME}bootmgr" 0) || qs_fail "the preview differs: $out"
 [ "${out#* rows }" = "$((14 * dpi / 96 - 1)) pixels apart" ] || qs_fail "rows $out"
+xdotool key Escape
+
+qs_step "the About picture"
+qs_probe syscommand E14F >/dev/null
+qs_until 0.2 25 'size=$(qs_probe picture)' || qs_fail "no About box"
+[ "$size" = "$((48 * dpi / 96)) $((48 * dpi / 96))" ] || qs_fail "the picture is $size"
 xdotool key Escape
 qs_keys Escape
 qs_wait_exit

@@ -47,6 +47,7 @@ const char* g_failing = nullptr;  // the call to fail next, once (a plain pointe
 int g_skip = 0;                   // how many of its calls go through first
 std::wstring g_events;            // what the user met: menus, message boxes, the shell, About
 UINT g_command = 0;               // the user's pick in a context menu
+POINT g_menuAt;                   // and where it opened
 std::wstring g_target;            // and in the Save dialog
 std::vector<std::pair<void**, void*>> g_patched;  // import slots and what they held
 std::map<std::string, int> g_calls;               // patched calls that went through, by name
@@ -214,11 +215,16 @@ struct FaultsTest : ::testing::Test {
         ::SendMessageW(m_tree, key ? WM_KEYDOWN : WM_LBUTTONDBLCLK, key ? key : MK_LBUTTON, 0);
         Pump();
     }
-    void Menu(UINT command) {
+    // a.bin's label in the tree's client area.
+    RECT Label() const {
         RECT rect = {};
         const HTREEITEM item = Item(L"a.bin");
         std::memcpy(&rect, &item, sizeof item);  // the item goes in, its rectangle comes out
         ::SendMessageW(m_tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
+        return rect;
+    }
+    void Menu(UINT command) {
+        const RECT rect = Label();
         const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
         g_command = command;
         // The release ends the tree view's own tracking of the click that the menu begins with.
@@ -306,9 +312,10 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
         g_events += L"box=" + std::wstring(text) + L" ";
         return IDOK;
     });
-    Patch<14>(
-        "TrackPopupMenu", ::TrackPopupMenu, FALSE,
-        [](HMENU, UINT, int, int, int, HWND, const RECT*) { return static_cast<BOOL>(g_command); });
+    Patch<14>("TrackPopupMenu", ::TrackPopupMenu, FALSE,
+              [](HMENU, UINT, int x, int y, int, HWND, const RECT*) {
+                  return g_menuAt = {x, y}, static_cast<BOOL>(g_command);
+              });
     Patch<15>("GetSaveFileNameW", ::GetSaveFileNameW, FALSE, [](OPENFILENAMEW* ofn) {
         const bool asked = ofn->lStructSize == 152 && ofn->hwndOwner == ::GetActiveWindow() &&
                            ofn->hInstance == g_module.GetResourceInstance() &&
@@ -340,14 +347,37 @@ TEST_F(FaultsTest, EachHandledFailureOnceAndTheProgramGoesOn) {
     const auto copy = [this] { Menu(ID_FILE_COPYPATH); };
     const auto save = [this] { Menu(ID_FILE_SAVEAS); };
     const auto expand = [this] { Press(L"sub", VK_SUBTRACT), Press(L"sub", VK_ADD); };
-    // Only the keyboard's WM_CONTEXTMENU, at (-1, -1), opens a menu: one at a point follows a
-    // right click, which has opened its own.
+    // The keyboard's menu: none for F10 alone, a held Shift+F10's auto-repeat (bit 30) or a
+    // WM_CONTEXTMENU at a point (it follows a right click, which opened its own); a first Shift+F10
+    // opens it under a.bin's label, scrolled back into a tree two items high, its x brought into
+    // the work area from a window hanging off it. (The Menu key's is the acceptance run's.)
     const auto keyed = [this] {
+        RECT work = {}, client = {};
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        ::SetWindowPos(m_main, nullptr, work.left - 300, work.top + 50, 0, 0, SWP_NOSIZE);
+        const auto high = 2 * ::SendMessageW(m_tree, TVM_GETITEMHEIGHT, 0, 0) + 4;
+        ::SetWindowPos(m_tree, nullptr, 0, 0, 400, static_cast<int>(high), SWP_NOMOVE);
         ::SendMessageW(m_tree, TVM_SELECTITEM, TVGN_CARET,
                        reinterpret_cast<LPARAM>(Item(L"a.bin")));
-        g_command = ID_FILE_COPYPATH;
-        for (const LPARAM at : {MAKELPARAM(20, 20), MAKELPARAM(-1, -1)})
-            ::SendMessageW(m_tree, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_tree), at);
+        ::SendMessageW(m_tree, WM_VSCROLL, SB_BOTTOM, 0);
+        ::SendMessageW(m_tree, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_tree),
+                       MAKELPARAM(20, 20));
+        g_command = ID_FILE_COPYPATH, g_menuAt = {-99999, 0};
+        BYTE keys[256] = {};
+        for (const auto& [shift, repeat] : {std::pair{0, 0}, {0x80, 1 << 30}, {0x80, 0}}) {
+            ::GetKeyboardState(keys), keys[VK_SHIFT] = static_cast<BYTE>(shift);
+            ::SetKeyboardState(keys);
+            ::SendMessageW(m_tree, WM_SYSKEYDOWN, VK_F10, 1 | repeat);
+            // (F10 alone let go of would open the system menu.)
+            ::SendMessageW(m_tree, shift ? WM_SYSKEYUP : WM_KEYUP, shift ? VK_F10 : VK_SHIFT, 0);
+        }
+        keys[VK_SHIFT] = 0, ::SetKeyboardState(keys);
+        const RECT label = Label();
+        POINT under = {label.left, label.bottom};
+        ::ClientToScreen(m_tree, &under), ::GetClientRect(m_tree, &client);
+        const bool in = label.top >= 0 && label.bottom <= client.bottom && under.x < work.left;
+        if (g_menuAt.x != -99999 && (!in || g_menuAt.x != work.left || g_menuAt.y != under.y))
+            g_events += L"at " + std::to_wstring(g_menuAt.x) + L"," + std::to_wstring(g_menuAt.y);
     };
     const auto about = [this] { ::SendMessageW(m_main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0); };
     // Another program holds the source open for writing under the fault: ours reads with read

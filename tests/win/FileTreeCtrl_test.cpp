@@ -83,17 +83,9 @@ protected:
         std::vector<std::pair<LPARAM, std::string>> lines;
         for (HTREEITEM h = first ? first : Root(); h; h = Next(h, TVGN_NEXT)) {
             wchar_t text[300] = {};
-            TVITEMW item = {
-                TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN,
-                h,
-                0,
-                0,
-                text,
-                300,
-                0,
-                0,
-                0,
-                0};
+            const UINT mask =
+                TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
+            TVITEMW item = {mask, h, 0, 0, text, 300, 0, 0, 0, 0};
             ::SendMessageW(m_tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
             const HTREEITEM child = Next(h, TVGN_CHILD);
             lines.push_back(
