@@ -1,10 +1,12 @@
 // The two floors of one page of the preview, which the view-key and maximised-paint benchmarks
 // hold the control to on the same lines in the same run: the GDI work of the page alone, with the
-// bytes taken from memory, and the bare per-line map, read and unmap that the preview must do.
+// bytes taken from memory (and a highlight where the control shows one), and the bare per-line
+// map, read and unmap that the preview must do.
 #pragma once
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -13,6 +15,7 @@
 #include "platform/system/FileMapping.h"
 #include "platform/system/WideText.h"
 #include "platform/window/GdiHandles.h"
+#include "preview/ByteSelection.h"
 #include "preview/LineFormat.h"
 #include "preview/PreviewLayout.h"
 
@@ -46,8 +49,10 @@ public:
 
     // The GDI floor: the control's paint of the layout's lines into the window, step for step
     // (off-screen bitmap, font, white fill, one TextOutW per line, one BitBlt), with the bytes from
-    // memory. Untimed: each benchmark times it as it times the paint it stands beside.
-    void DrawFromMemory(HWND window, const qs::PreviewLayout& layout) const {
+    // memory; the lines that meet `highlight` in the control's five runs. Untimed: each benchmark
+    // times it as it times the paint it stands beside.
+    void DrawFromMemory(HWND window, const qs::PreviewLayout& layout,
+                        const qs::ByteRange& highlight = {}) const {
         RECT client = {};
         ::GetClientRect(window, &client);
         const HDC dc = ::GetDC(window);
@@ -66,8 +71,13 @@ public:
                     qs::FormatLine(&m_memory[offset % (m_memory.size() - m_bytesPerLine)],
                                    m_bytesPerLine, offset, m_bytesPerLine);
                 const qs::PreviewPoint point = qs::LineOrigin(layout, line);
-                ::TextOutW(buffer.Get(), point.x, point.y, qs::AsWide(text),
-                           static_cast<int>(text.size()));
+                const qs::LineHighlight marked =
+                    qs::HighlightOnLine(offset, m_bytesPerLine, m_bytesPerLine, highlight);
+                if (marked.any)
+                    DrawHighlightedLine(buffer.Get(), point, layout.m_charWidth, text, marked);
+                else
+                    ::TextOutW(buffer.Get(), point.x, point.y, qs::AsWide(text),
+                               static_cast<int>(text.size()));
             }
             ::BitBlt(dc, 0, 0, client.right, client.bottom, buffer.Get(), 0, 0, SRCCOPY);
         }
@@ -95,6 +105,28 @@ public:
     }
 
 private:
+    // As the control draws a highlighted line: plain, the highlighted hex digits, plain, the
+    // highlighted characters, plain, each run at its own columns, the colours switched per run.
+    static void DrawHighlightedLine(HDC dc, qs::PreviewPoint at, int charWidth,
+                                    const std::u16string& text, const qs::LineHighlight& marked) {
+        const int ends[] = {marked.hexFirst, marked.hexEnd, marked.textFirst, marked.textEnd,
+                            static_cast<int>(text.size())};
+        const COLORREF ink = ::GetTextColor(dc);
+        const COLORREF paper = ::GetBkColor(dc);
+        int first = 0;
+        for (int run = 0; run < 5; ++run) {
+            const bool highlighted = run % 2 == 1;
+            ::SetTextColor(dc, highlighted ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : ink);
+            ::SetBkColor(dc, highlighted ? ::GetSysColor(COLOR_HIGHLIGHT) : paper);
+            if (ends[run] > first)
+                ::TextOutW(dc, at.x + first * charWidth, at.y, qs::AsWide(text) + first,
+                           ends[run] - first);
+            first = std::max(first, ends[run]);
+        }
+        ::SetTextColor(dc, ink);
+        ::SetBkColor(dc, paper);
+    }
+
     int m_bytesPerLine;
     HANDLE m_file;
     HANDLE m_mapping;

@@ -4,8 +4,10 @@
 // work alone), the bare per-line map, read and unmap loop (the mapping the preview must do), and
 // the same move of the scroll bar's thumb, redrawn, on a bare window (under Wine no small part).
 // Goal: the median of the presses' ratios to the sum of their own three floors, measured right
-// after each press, at most 1.2. Then ten thousand key presses, after which memory, handles and
-// mapped views must not have grown.
+// after each press, at most 1.2. Then a drag of a selection down the hex column, each move of the
+// mouse to the end of its paint beside the GDI floor drawing the same selection and the map floor
+// (a drag inside the client area does not scroll), to the same goal. Then ten thousand key
+// presses, after which memory, handles and mapped views must not have grown.
 #include <windows.h>
 
 #include <cstdint>
@@ -75,6 +77,95 @@ double TimeBarFloor(HWND bare, int from, int to) {
     const LONGLONG start = Now();
     ::SetScrollInfo(bare, SB_VERT, &info, TRUE);
     return MillisecondsSince(start);
+}
+
+// A point in the middle of the first digit of hex byte k on row `row` of the page, in the
+// preview's client coordinates: a line's text starts at LineOrigin, byte k's digits are at
+// columns 10 + 3k and 11 + 3k.
+LPARAM HexCellPoint(const qs::PreviewLayout& layout, int row, int k) {
+    const qs::PreviewPoint line =
+        qs::LineOrigin(layout, static_cast<std::uint64_t>(layout.m_topLine + row));
+    return MAKELPARAM(line.x + (10 + 3 * k) * layout.m_charWidth + layout.m_charWidth / 2,
+                      line.y + layout.m_charHeight / 2);
+}
+
+// A mouse message as the mouse delivers it, posted to the preview, through to its paint.
+double TimeMouse(qs::CMessageLoop& loop, HWND preview, UINT message, WPARAM keys, LPARAM point) {
+    const LONGLONG start = Now();
+    ::PostMessageW(preview, message, keys, point);
+    Pump(loop);
+    return MillisecondsSince(start);
+}
+
+// Dragging a selection down the hex column of the maximised viewer: a press on byte 2 of the top
+// row of a random page, then one move a row further down at a time, the selection growing by a
+// line each move, until the last whole row; then a release and a new press at the top of another
+// page. Each move against its two floors measured right after it: the GDI floor drawing the same
+// page with the same selection, and the map floor. False when a move did not grow the selection
+// as it should, which would time no work; `met` tells whether the goal was.
+bool MeasureDrag(qs::CMessageLoop& loop, const qs::CFilePreviewCtrl& preview,
+                 const CPageFloors& floors, int clientHeight, std::mt19937& random, bool& met) {
+    const qs::PreviewLayout& layout = preview.GetLayout();
+    const HWND window = preview.m_hWnd;
+    constexpr int kByte = 2;
+    std::uniform_int_distribution<std::int32_t> anyLine(0, layout.m_lastLine);
+    std::vector<double> moveMs, gdiMs, mapMs, floorMs;
+    int row = layout.m_pageRows - 1;  // a press first
+    int wrongSelections = 0;
+    std::uint64_t anchor = 0;
+    while (static_cast<int>(moveMs.size()) < kSamples) {
+        if (row + 1 >= layout.m_pageRows) {
+            // Not timed: the button released, a thumb released at a random line, a new press.
+            TimeMouse(loop, window, WM_LBUTTONUP, 0, HexCellPoint(layout, row, kByte));
+            SCROLLINFO info = {};
+            info.cbSize = sizeof(info);
+            info.fMask = SIF_POS;
+            info.nPos = anyLine(random);
+            ::SetScrollInfo(window, SB_VERT, &info, FALSE);
+            ::SendMessageW(window, WM_VSCROLL, SB_THUMBPOSITION, 0);
+            row = 0;
+            TimeMouse(loop, window, WM_LBUTTONDOWN, MK_LBUTTON, HexCellPoint(layout, row, kByte));
+            anchor = preview.GetTopOffset() + kByte;
+            if (preview.GetSelection().count != 1 || preview.GetSelection().start != anchor)
+                ++wrongSelections;
+        }
+        ++row;
+        moveMs.push_back(
+            TimeMouse(loop, window, WM_MOUSEMOVE, MK_LBUTTON, HexCellPoint(layout, row, kByte)));
+        const qs::ByteRange selection = preview.GetSelection();
+        if (selection.start != anchor ||
+            selection.count != static_cast<std::uint64_t>(row) * kBytesPerLine + 1)
+            ++wrongSelections;
+        LONGLONG start = Now();
+        floors.DrawFromMemory(window, layout, selection);
+        Pump(loop);
+        gdiMs.push_back(MillisecondsSince(start));
+        start = Now();
+        floors.MapLines(layout, clientHeight);
+        mapMs.push_back(MillisecondsSince(start));
+        floorMs.push_back(gdiMs.back() + mapMs.back());
+    }
+    TimeMouse(loop, window, WM_LBUTTONUP, 0, HexCellPoint(layout, row, kByte));
+
+    std::printf("Drag down the hex column (%d moves, a row each, each floor on the same page):\n",
+                kSamples);
+    if (wrongSelections != 0) {
+        std::fprintf(stderr,
+                     "view keys benchmark failed: %d moves did not select what they should\n",
+                     wrongSelections);
+        return false;
+    }
+    const double moveMedian = Report("move to end of paint", moveMs);
+    Report("GDI floor (from memory, selected)", gdiMs);
+    Report("map floor (map/read/unmap)", mapMs);
+    const double sum = Report("the two floors' sum", floorMs);
+    const double ratio = ReportRatios("move-to-paint / its floors' sum", moveMs, floorMs);
+    std::printf("  median of move-to-paint / (GDI + map floors) = %.2f   goal at most 1.2: %s\n",
+                ratio, ratio <= 1.2 ? "met" : "missed");
+    met = ratio <= 1.2;
+    PrintTableLine("drag: a row further each move", moveMedian, "GDI (selected) + map floors", sum,
+                   "ms", "median ratio at most 1.2", met, ratio);
+    return true;
 }
 
 struct Usage {
@@ -207,6 +298,11 @@ int Run(const std::wstring& path, int presses) {
                        "median ratio at most 1.2", ratio <= 1.2, ratio);
     }
     ::DestroyWindow(bare);
+    Pump(loop);
+    bool dragMet = false;
+    if (!MeasureDrag(loop, preview, floors, client.bottom, random, dragMet))
+        return 1;
+    met = met && dragMet;
 
     // Ten thousand presses of every scroll key, after a warm-up: nothing may grow. At the opening
     // size, where a press costs less than maximised and takes the same path.
