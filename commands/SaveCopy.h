@@ -30,10 +30,4 @@ SaveCopyOutcome SaveCopy(CopyFiles& files, const std::u16string& source,
 // What the user is told of an outcome; null for Copied, which says nothing.
 const char16_t* GetSaveCopyMessage(SaveCopyOutcome outcome);
 
-// A full path in the \\?\ form, which lifts the 260-unit limit: \\server\share\... becomes
-// \\?\UNC\server\share\..., a path already in that form or a device path (\\.\) stays as it is.
-// The temporary's folder is written so: a folder that leaves room for the target's name may leave
-// none for a temporary one.
-std::u16string MakeLongFormPath(const std::u16string& full);
-
 }  // namespace qs

@@ -35,6 +35,12 @@ public:
     virtual void DiscardTemporary() = 0;
 };
 
+// A full path in the \\?\ form, which lifts the 260-unit limit: \\server\share\... becomes
+// \\?\UNC\server\share\..., a path already in that form or a device path (\\.\) stays as it is.
+// The temporary's folder is written so: a folder that leaves room for the target's name may leave
+// none for a temporary one.
+std::u16string MakeLongFormPath(const std::u16string& full);
+
 // The platform's files: Win32 on Windows, POSIX elsewhere (paths in UTF-16, as UTF-8 there).
 std::unique_ptr<CopyFiles> MakeCopyFiles();
 

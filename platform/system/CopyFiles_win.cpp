@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "commands/SaveCopy.h"
 #include "platform/system/CopyFiles.h"
 #include "platform/system/WideText.h"
 
