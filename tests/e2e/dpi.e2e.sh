@@ -3,7 +3,7 @@
 # The staged program on a screen scaled to 150 % (QS_DPI=192: 200 %), in a Wine prefix of its
 # own: the tree's images at the system's small-icon size (our fallbacks, which Wine's shell never
 # calls for, in the icon list's own test), the viewer's dump in a font scaled with the screen,
-# pixel for pixel, and the About picture scaled with it.
+# pixel for pixel, a selection dragged over its scaled cells, and the About picture scaled with it.
 QS_PREFIX_NAME=wineprefix-dpi
 . "$(dirname "$0")/e2e-lib.sh"
 dpi=${QS_DPI:-144}
@@ -28,6 +28,11 @@ qs_step "view bootmgr"
 xdotool mousemove $(qs_probe item bootmgr) click --repeat 2 --delay 80 1 sleep 1
 out=$(qs_probe shows "${QS_VOLUME}bootmgr" 0) || qs_fail "the preview differs: $out"
 [ "${out#* rows }" = "$((14 * dpi / 96 - 1)) pixels apart" ] || qs_fail "rows $out"
+
+qs_step "a drag over the scaled cells selects what it covers"
+xdotool mousemove $(qs_probe cell 0 -1 3 hex) mousedown 1 \
+    mousemove --sync $(qs_probe cell 0 -1 14 hex) mouseup 1 sleep 0.5
+out=$(qs_probe shows "${QS_VOLUME}bootmgr" 0 -1 3 12) || qs_fail "the selection differs: $out"
 xdotool key Escape
 
 qs_step "the About picture"
