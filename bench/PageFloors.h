@@ -16,6 +16,7 @@
 #include "platform/system/WideText.h"
 #include "platform/window/GdiHandles.h"
 #include "preview/ByteSelection.h"
+#include "preview/FilePreviewCtrl.h"
 #include "preview/LineFormat.h"
 #include "preview/PreviewLayout.h"
 
@@ -74,7 +75,7 @@ public:
                 const qs::LineHighlight marked =
                     qs::HighlightOnLine(offset, m_bytesPerLine, m_bytesPerLine, highlight);
                 if (marked.any)
-                    DrawHighlightedLine(buffer.Get(), point, layout.m_charWidth, text, marked);
+                    qs::DrawHighlightedLine(buffer.Get(), point, layout.m_charWidth, text, marked);
                 else
                     ::TextOutW(buffer.Get(), point.x, point.y, qs::AsWide(text),
                                static_cast<int>(text.size()));
@@ -105,28 +106,6 @@ public:
     }
 
 private:
-    // As the control draws a highlighted line: plain, the highlighted hex digits, plain, the
-    // highlighted characters, plain, each run at its own columns, the colours switched per run.
-    static void DrawHighlightedLine(HDC dc, qs::PreviewPoint at, int charWidth,
-                                    const std::u16string& text, const qs::LineHighlight& marked) {
-        const int ends[] = {marked.hexFirst, marked.hexEnd, marked.textFirst, marked.textEnd,
-                            static_cast<int>(text.size())};
-        const COLORREF ink = ::GetTextColor(dc);
-        const COLORREF paper = ::GetBkColor(dc);
-        int first = 0;
-        for (int run = 0; run < 5; ++run) {
-            const bool highlighted = run % 2 == 1;
-            ::SetTextColor(dc, highlighted ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : ink);
-            ::SetBkColor(dc, highlighted ? ::GetSysColor(COLOR_HIGHLIGHT) : paper);
-            if (ends[run] > first)
-                ::TextOutW(dc, at.x + first * charWidth, at.y, qs::AsWide(text) + first,
-                           ends[run] - first);
-            first = std::max(first, ends[run]);
-        }
-        ::SetTextColor(dc, ink);
-        ::SetBkColor(dc, paper);
-    }
-
     int m_bytesPerLine;
     HANDLE m_file;
     HANDLE m_mapping;

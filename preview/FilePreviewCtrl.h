@@ -18,6 +18,11 @@
 
 namespace qs {
 
+// A line of the dump with its highlighted hex digits and characters, at `at`, in cells of
+// `charWidth`; the benchmarks' floor draws the same way.
+void DrawHighlightedLine(HDC dc, PreviewPoint at, int charWidth, const std::u16string& text,
+                         const LineHighlight& marked);
+
 class CFilePreviewCtrl : public CWindowImpl {
 public:
     CFilePreviewCtrl();
@@ -83,8 +88,6 @@ private:
     void DrawLines(HDC dc, const RECT& client);
     void DrawLine(HDC dc, std::uint64_t line);
     void DrawEmptyText(HDC dc, const RECT& client);
-    void DrawHighlightedLine(HDC dc, PreviewPoint at, const std::u16string& text,
-                             const LineHighlight& marked);
     void SetHighlight(const ByteRange& range, bool isSelection);
     void ScrollToLine(std::int32_t line);
     void OnScrolled(int bar, std::int32_t position);

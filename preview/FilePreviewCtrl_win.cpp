@@ -284,15 +284,15 @@ void CFilePreviewCtrl::DrawLine(HDC dc, std::uint64_t line) {
         bytes != nullptr ? HighlightOnLine(range.offset, range.count, m_bytesPerLine, m_highlight)
                          : LineHighlight{};
     if (marked.any)
-        DrawHighlightedLine(dc, at, text, marked);
+        DrawHighlightedLine(dc, at, m_layout.m_charWidth, text, marked);
     else
         ::TextOutW(dc, at.x, at.y, AsWide(text), static_cast<int>(text.size()));
 }
 
 // The line in five runs: plain, the highlighted hex digits, plain, the highlighted characters,
 // plain. Each run is drawn at its own columns, so the cells line up with an unmarked line's.
-void CFilePreviewCtrl::DrawHighlightedLine(HDC dc, PreviewPoint at, const std::u16string& text,
-                                           const LineHighlight& marked) {
+void DrawHighlightedLine(HDC dc, PreviewPoint at, int charWidth, const std::u16string& text,
+                         const LineHighlight& marked) {
     const int ends[] = {marked.hexFirst, marked.hexEnd, marked.textFirst, marked.textEnd,
                         static_cast<int>(text.size())};
     const COLORREF ink = ::GetTextColor(dc);
@@ -303,8 +303,7 @@ void CFilePreviewCtrl::DrawHighlightedLine(HDC dc, PreviewPoint at, const std::u
         ::SetTextColor(dc, highlighted ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : ink);
         ::SetBkColor(dc, highlighted ? ::GetSysColor(COLOR_HIGHLIGHT) : paper);
         if (ends[run] > first)
-            ::TextOutW(dc, at.x + first * m_layout.m_charWidth, at.y, AsWide(text) + first,
-                       ends[run] - first);
+            ::TextOutW(dc, at.x + first * charWidth, at.y, AsWide(text) + first, ends[run] - first);
         first = std::max(first, ends[run]);
     }
     ::SetTextColor(dc, ink);
