@@ -10,7 +10,14 @@ namespace qs {
 
 class CFileSearch {
 public:
-    explicit CFileSearch(const std::u16string& pattern);
+    enum class Mode {
+        // FindFirstFileW: every field, as the tree lists a folder.
+        Full,
+        // FindFirstFileExW with FindExInfoBasic and FIND_FIRST_EX_LARGE_FETCH: no short name,
+        // and larger batches from the file system, for walks over a whole volume.
+        BasicLargeFetch,
+    };
+    explicit CFileSearch(const std::u16string& pattern, Mode mode = Mode::Full);
     ~CFileSearch();
     CFileSearch(const CFileSearch&) = delete;
     CFileSearch& operator=(const CFileSearch&) = delete;
@@ -23,7 +30,8 @@ public:
     bool Next();
 
     // Test seam. The tests run as root under Wine, where a folder's permissions do not stop
-    // reads, so they make a folder unreadable by replacing the call that opens a search.
+    // reads, so they make a folder unreadable by replacing the call that opens a search. While
+    // it is set, it stands in for both modes' calls.
     using FindFirstFileFunction = HANDLE(WINAPI*)(LPCWSTR, LPWIN32_FIND_DATAW);
     static FindFirstFileFunction SetFindFirstFileForTesting(FindFirstFileFunction function);
 

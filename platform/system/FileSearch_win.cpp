@@ -10,8 +10,13 @@ CFileSearch::FindFirstFileFunction g_findFirstFile = ::FindFirstFileW;
 
 }  // namespace
 
-CFileSearch::CFileSearch(const std::u16string& pattern) : m_entry() {
-    m_find = g_findFirstFile(AsWide(pattern), &m_entry);
+CFileSearch::CFileSearch(const std::u16string& pattern, Mode mode) : m_entry() {
+    if (mode == Mode::BasicLargeFetch && g_findFirstFile == ::FindFirstFileW) {
+        m_find = ::FindFirstFileExW(AsWide(pattern), FindExInfoBasic, &m_entry,
+                                    FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    } else {
+        m_find = g_findFirstFile(AsWide(pattern), &m_entry);
+    }
 }
 
 CFileSearch::~CFileSearch() {
