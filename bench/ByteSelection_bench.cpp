@@ -140,4 +140,9 @@ BENCHMARK(BM_CopyHexBesideTableLoop)->Iterations(kRuns)->Unit(benchmark::kMillis
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return GoalsExitCode();
+}

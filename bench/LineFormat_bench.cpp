@@ -134,5 +134,5 @@ int main(int argc, char** argv) {
     XxdReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    return 0;
+    return GoalsExitCode();
 }

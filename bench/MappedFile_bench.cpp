@@ -279,5 +279,5 @@ int main(int argc, char** argv) {
     if (last.bare > 0)
         PrintTableLine("a page of 60 lines (view + format)", last.page, "bare map loop", last.bare,
                        "ms", "at most 1.2 x the bare loop", last.page <= 1.2 * last.bare);
-    return 0;
+    return GoalsExitCode();
 }

@@ -1,8 +1,8 @@
 // Populating a folder of the tree, beside its floor in the same run: one plain listing of the
 // folder and the bare insertion of its entries into the tree view (TVM_INSERTITEMW, TVI_LAST,
-// drawing off), with one probe of each subfolder for its children indicator. Goal: within 1.3 x the
-// floor, for a folder of 10,000 files and for a folder of 1,000 subfolders of one file each. Prints
-// the median of several runs. Usage: Populate_winbench [runs]
+// drawing off), with one probe of each subfolder for its children indicator. Goal: the median of
+// each run's ratio to the floor run right after it within 1.3, for a folder of 10,000 files and
+// for a folder of 1,000 subfolders of one file each. Usage: Populate_winbench [runs]
 #include <windows.h>
 
 #include <commctrl.h>
@@ -170,7 +170,6 @@ int main(int argc, char** argv) {
         {"populate a folder of 10,000 files", "listing + bare insertion", files, 10000},
         {"populate 1,000 one-file folders", "listing + probes + bare insertion", folders, 1000},
     };
-    int ok = 0;
     for (const auto& c : cases) {
         const auto freshItem = [&] {
             ::SendMessageW(tree.m_hWnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
@@ -197,17 +196,18 @@ int main(int argc, char** argv) {
         const double populate = Report("populate", ms[1]);
         const double floor = Report(c.floor, ms[2]);
         Report("for the record: the listing alone", ms[0]);
-        const double ratio = populate / floor;
-        std::printf("  populate / floor = %.2f   goal at most 1.3: %s\n", ratio,
+        // Each run against the floor taken right after it, as the paint figures are: a busy
+        // spell slows both alike, where two medians taken apart may come from different spells.
+        const double ratio = ReportRatios("populate / its floor", ms[1], ms[2]);
+        std::printf("  median of populate / floor = %.2f   goal at most 1.3: %s\n", ratio,
                     ratio <= 1.3 ? "met" : "MISSED");
-        PrintTableLine(c.figure, populate, c.floor, floor, "ms", "at most 1.3 x the floor",
-                       ratio <= 1.3);
-        ok += ratio <= 1.3;
+        PrintTableLine(c.figure, populate, c.floor, floor, "ms", "median ratio at most 1.3",
+                       ratio <= 1.3, ratio);
     }
 
     ::DestroyWindow(frame);
     std::error_code ignored;
     fs::remove_all(stage, ignored);
     ::CoUninitialize();
-    return ok == 2 ? 0 : 1;
+    return GoalsExitCode();
 }

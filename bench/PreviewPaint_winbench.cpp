@@ -139,5 +139,5 @@ int main() {
     }
     ::DestroyWindow(frame);
     ::DeleteFileW(path.c_str());
-    return rc;
+    return GoalsExitCode(rc);
 }

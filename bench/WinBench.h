@@ -95,3 +95,12 @@ inline double ReportRatios(const char* name, const std::vector<double>& samples,
                 Quantile(ratios, 0.1), Quantile(ratios, 0.9));
     return Quantile(ratios, 0.5);
 }
+
+// The floor of any copy of files: the system's own CopyFileExW of `from` onto `to` (replacing a
+// file there), in ms; negative when it fails.
+inline double TimeCopyFileExW(const std::wstring& from, const std::wstring& to) {
+    const LONGLONG start = Now();
+    const BOOL copied = ::CopyFileExW(from.c_str(), to.c_str(), nullptr, nullptr, nullptr, 0);
+    const double ms = MillisecondsSince(start);
+    return copied ? ms : -1.0;
+}

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "commands/FileCommands.h"
-#include "commands/MenuPlacement_win.h"
+#include "platform/window/MenuPlacement_win.h"
 #include "platform/window/UiGuards.h"
 #include "res/resource.h"
 #include "tree/FileTreeCtrl.h"

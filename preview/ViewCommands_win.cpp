@@ -4,9 +4,9 @@
 
 #include <functional>
 
-#include "commands/MenuPlacement_win.h"
 #include "platform/system/Clipboard.h"
 #include "platform/system/WideText.h"
+#include "platform/window/MenuPlacement_win.h"
 #include "platform/window/UiGuards.h"
 #include "preview/ByteSelection.h"
 #include "preview/ViewDlg.h"

@@ -153,6 +153,7 @@ TEST(ByteSearchTest, ParsesTextUtf16AndHexOrSaysWhatIsWrong) {
         {u"4D 5a\t90 ", X, 0, E::None, "MZ\x90", "000"}, {u"4d5a90", X, 0, E::None, "MZ\x90", "000"},
         {u"", T, 0, E::Empty, "", ""}, {u"", U, 0, E::Empty, "", ""}, {u" \t", X, 0, E::Empty, "", ""},
         {u"4D5", X, 0, E::OddHexDigits, "", ""}, {u"4 D5A", X, 0, E::OddHexDigits, "", ""},
+        {u"4D5 A0", X, 0, E::OddHexDigits, "", ""},
         {u"4G", X, 0, E::NotHex, "", ""}, {u"0x4D", X, 0, E::NotHex, "", ""},
         {u"a\u0100", T, 1, E::CharAboveFF, "", ""}, {longest, T, 0, E::None, "", ""},
         {longest + u"a", T, 0, E::TooLong, "", ""}, {half + u"a", U, 0, E::TooLong, "", ""},

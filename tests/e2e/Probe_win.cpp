@@ -11,6 +11,8 @@
 //   qs_probe item <text> [corner] screen point of the middle of the shown item's text: "x y"
 //                                (its lower left corner with "corner")
 //   qs_probe menus               the open popup menus: "menu <left> <top>"
+//   qs_probe menuitems           the items of the open popup menu as drawn, top to bottom:
+//                                "on" or "grey" a line; separators left out
 //   qs_probe layout              the main dialog's controls that overlap or leave its client area
 //   qs_probe imagewidth          the tree's image width, from where the root's text begins
 //   qs_probe about               the About box as shell assignments (see PrintAbout)
@@ -416,6 +418,53 @@ int PrintMenus() {
     return 0;
 }
 
+// The items of the one open popup menu as it draws them, top to bottom, none of them highlighted:
+// "on" for a row with text in the menu's text colour, "grey" for one without. Wine does not let
+// another process read a menu's items, so the probe reads the pixels inside the menu's frame: an
+// item is a band of rows that differ from the menu's background, and a band of a few rows (a
+// separator's etched line) is none.
+int PrintMenuItems() {
+    const HWND menu = FindWindowExW(nullptr, nullptr, L"#32768", nullptr);
+    RECT r{};
+    if (menu == nullptr || !IsWindowVisible(menu) || !GetWindowRect(menu, &r))
+        return 1;
+    const int width = r.right - r.left, height = r.bottom - r.top, frame = 4;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    DWORD* pixels = nullptr;
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HBITMAP bitmap =
+        CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels), nullptr, 0);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    const HDC screen = GetDC(nullptr);
+    BitBlt(dc, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    const COLORREF ink = GetSysColor(COLOR_MENUTEXT);
+    const DWORD text = GetRValue(ink) << 16 | GetGValue(ink) << 8 | GetBValue(ink);
+    const DWORD background = pixels[frame * width + frame] & 0xFFFFFF;
+    int items = 0, band = 0;
+    bool bandOn = false;
+    for (int y = frame; y <= height - frame; ++y) {
+        bool drawn = false;
+        for (int x = frame; y < height - frame && x < width - frame; ++x) {
+            const DWORD pixel = pixels[y * width + x] & 0xFFFFFF;
+            drawn = drawn || pixel != background;
+            bandOn = bandOn || pixel == text;
+        }
+        if (drawn) {
+            ++band;
+        } else {
+            if (band > 4)
+                items += std::printf("%s\n", bandOn ? "on" : "grey") > 0;
+            band = 0;
+            bandOn = false;
+        }
+    }
+    DeleteObject(SelectObject(dc, old));
+    DeleteDC(dc);
+    return items > 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -423,6 +472,8 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"menus")
         return PrintMenus();
+    if (command == L"menuitems")
+        return PrintMenuItems();
     if (command == L"picture")
         return PrintAboutPicture();
     if (command == L"boxes") {

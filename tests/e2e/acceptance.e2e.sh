@@ -244,8 +244,17 @@ drag() {
     xdotool mousemove $(qs_probe cell 0 -1 $1 $3) sleep 0.2 mousedown 1 \
         mousemove --sync $(qs_probe cell 0 -1 $2 $3) sleep 0.2 mouseup 1 sleep 0.5
 }
+# The dump's menu offers its four copies only with bytes selected (Go To's mark is no selection);
+# Select All, Go To and Find always.
+expect_copies() {
+    local states
+    states=$(qs_probe menuitems | cut -d' ' -f1 | tr '\n' ' ')
+    [ "$states" = "$1" ] || qs_fail "the menu's items are '$states', not '$1'"
+}
 qs_step "select and copy"
-xdotool key Home
+xdotool key Home shift+F10 sleep 0.7
+expect_copies "grey grey grey grey on on on "
+xdotool key Escape
 drag 0 3 hex
 expect_view "$bootmgr" "$bootmgr" 0 -1 0 4
 xdotool key ctrl+c
@@ -260,6 +269,7 @@ eval "$(qs_probe acc preview)"
     qs_fail "a screen reader reads the selection as '$acc_description'"
 click "$(qs_probe cell 0 -1 5 text)" 1 3
 [ "$(qs_probe menus | wc -l)" = 1 ] || qs_fail "not one menu open: $(qs_probe menus)"
+expect_copies "on on on on on on on "
 xdotool key Down Down Down Down Return
 expect_clipboard 00000002
 xdotool key shift+F10 sleep 0.7

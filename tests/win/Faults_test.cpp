@@ -23,7 +23,6 @@
 
 #include "app/MainDlg.h"
 #include "app/RunDialog.h"
-#include "commands/MenuPlacement_win.h"
 #include "commands/SaveCopy.h"
 #include "platform/system/Clipboard.h"
 #include "platform/system/FileMapping.h"
@@ -35,6 +34,7 @@
 #include "platform/system/WideText.h"
 #include "platform/window/AppModule.h"
 #include "platform/window/CentreWindow.h"
+#include "platform/window/MenuPlacement_win.h"
 #include "res/resource.h"
 #include "tree/HiddenVolume.h"
 

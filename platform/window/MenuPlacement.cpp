@@ -1,4 +1,4 @@
-#include "commands/MenuPlacement.h"
+#include "platform/window/MenuPlacement.h"
 
 namespace qs {
 

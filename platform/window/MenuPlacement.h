@@ -1,5 +1,6 @@
-// Where a context menu opens: the x of the click point, brought into the nearest monitor's work
-// area when the point lies on no monitor. y is never changed. Portable.
+// Where a popup menu opens, for every menu the program shows: the x of the click point, brought
+// into the nearest monitor's work area when the point lies on no monitor. y is never changed.
+// Portable.
 #pragma once
 
 namespace qs {

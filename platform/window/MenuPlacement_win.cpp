@@ -1,4 +1,4 @@
-#include "commands/MenuPlacement_win.h"
+#include "platform/window/MenuPlacement_win.h"
 
 namespace qs {
 

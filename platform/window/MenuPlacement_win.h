@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "commands/MenuPlacement.h"
+#include "platform/window/MenuPlacement.h"
 
 namespace qs {
 
