@@ -114,6 +114,8 @@ private:
         std::uint64_t done = 0;
         SaveCopyOptions options;
         options.copyEmpty = true;
+        options.newFolder = true;
+        options.buffer = m_buffer.get();
         options.lastWrite = entry.lastWrite;
         options.onChunk = [this, &done](std::uint32_t bytes) {
             done += bytes;
@@ -168,6 +170,7 @@ private:
     const FolderCopyJob& m_job;
     FolderCopyProgress& m_progress;
     FolderCopyResult m_result;
+    const std::unique_ptr<unsigned char[]> m_buffer{new unsigned char[kSaveCopyChunk]};
 };
 
 }  // namespace

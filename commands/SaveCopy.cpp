@@ -53,15 +53,18 @@ SaveCopyOutcome SaveCopy(CopyFiles& files, const std::u16string& source,
         return Failed(files, SaveCopyOutcome::ReadFailed, error);
     if (size == 0 && !options.copyEmpty)
         return SaveCopyOutcome::SourceEmpty;
-    const std::unique_ptr<unsigned char[]> buffer(
-        new (std::nothrow) unsigned char[static_cast<std::size_t>(
+    std::unique_ptr<unsigned char[]> owned;
+    if (options.buffer == nullptr) {
+        owned.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(
             std::min<std::uint64_t>(std::max<std::uint64_t>(size, 1), kSaveCopyChunk))]);
-    if (!buffer)
-        return SaveCopyOutcome::ReadFailed;
-    if (!files.CanReplaceTarget(target) || !files.CreateTemporary(target))
+        if (!owned)
+            return SaveCopyOutcome::ReadFailed;
+    }
+    unsigned char* const buffer = options.buffer != nullptr ? options.buffer : owned.get();
+    if ((!options.newFolder && !files.CanReplaceTarget(target)) || !files.CreateTemporary(target))
         return Failed(files, SaveCopyOutcome::TargetOpenFailed, error);
 
-    SaveCopyOutcome outcome = CopyContents(files, size, buffer.get(), options, error);
+    SaveCopyOutcome outcome = CopyContents(files, size, buffer, options, error);
     if (outcome == SaveCopyOutcome::Copied && options.lastWrite != 0 &&
         !files.SetTemporaryTime(options.lastWrite))
         outcome = Failed(files, SaveCopyOutcome::WriteFailed, error);

@@ -32,7 +32,11 @@ SaveCopyOutcome SaveCopy(CopyFiles& files, const std::u16string& source,
 // What a folder's copy asks beyond that, for each of its files.
 struct SaveCopyOptions {
     bool copyEmpty = false;       // a 0-byte file is copied, not refused
+    bool newFolder = false;       // the target's folder is the copy's own: nothing there to check
     std::uint64_t lastWrite = 0;  // given to the copy when not 0
+    // kSaveCopyChunk bytes to copy through, kept from file to file: a block that size is mapped
+    // and unmapped again for every allocation, which cost as much as the copy of a small file.
+    unsigned char* buffer = nullptr;
     // After each chunk, with its size; false stops the copy (Cancelled), leaving no temporary.
     std::function<bool(std::uint32_t)> onChunk;
 };

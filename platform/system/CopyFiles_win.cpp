@@ -54,14 +54,20 @@ public:
         // The temporary goes in the target's folder, so that the final move is a rename. Its
         // path is written in the \\?\ form: a folder that leaves room for the target's name may
         // leave none for a temporary one under the 260-unit limit (GetTempFileNameW's, too).
-        std::vector<wchar_t> full(32768);
-        wchar_t* name = nullptr;
-        const DWORD length =
-            ::GetFullPathNameW(AsWide(target), static_cast<DWORD>(full.size()), full.data(), &name);
-        if (length == 0 || length >= full.size() || name == nullptr)
-            return false;
-        const std::u16string folder =
-            MakeLongFormPath(FromWide(full.data(), static_cast<size_t>(name - full.data())));
+        std::u16string folder;
+        if (target.rfind(u"\\\\?\\", 0) == 0) {
+            // Already full, as a folder's copy gives each of its files: no call, no 64 KiB buffer.
+            folder = target.substr(0, target.rfind(u'\\') + 1);
+        } else {
+            std::vector<wchar_t> full(32768);
+            wchar_t* name = nullptr;
+            const DWORD length = ::GetFullPathNameW(AsWide(target), static_cast<DWORD>(full.size()),
+                                                    full.data(), &name);
+            if (length == 0 || length >= full.size() || name == nullptr)
+                return false;
+            folder =
+                MakeLongFormPath(FromWide(full.data(), static_cast<size_t>(name - full.data())));
+        }
         const DWORD seed = ::GetTickCount() ^ (::GetCurrentProcessId() << 16);
         for (DWORD attempt = 0; attempt < 100; ++attempt) {
             wchar_t unique[16];
