@@ -675,7 +675,8 @@ std::set<std::wstring> Files(const std::u16string& folder, const std::wstring& r
 // A folder's Save As from the chosen folder on, in a folder whose copy's paths pass 260 units: a
 // file that another program holds is left out and said; a second copy takes the next name and,
 // cancelled partway, keeps whole files only; a failed write stops it; a target that can't be
-// written or that lies on the volume is refused. None leaves a temporary file.
+// written or that lies on the volume is refused; closing the window waits for the copy to stop.
+// None leaves a temporary file.
 TEST_F(FaultsTest, AFolderCopyLeavesOutAHeldFileKeepsWholeFilesOnlyAndSaysWhyItStopped) {
     Patch<13>("MessageBoxW", ::MessageBoxW, 0, [](HWND, LPCWSTR text, LPCWSTR, UINT) {
         g_events += L"box=" + std::wstring(text) + L"|";
@@ -729,7 +730,6 @@ TEST_F(FaultsTest, AFolderCopyLeavesOutAHeldFileKeepsWholeFilesOnlyAndSaysWhyItS
     EXPECT_NE(cancelled.find(L"Hidden Volume (2)."), std::wstring::npos) << cancelled;
     for (const std::wstring& file : Files(copy + u" (2)"))
         EXPECT_EQ(source.count(file), 1u) << file;
-    fs::remove(m_root / "v" / "big.bin");
 
     g_failing = "WriteFile", g_skip = 0;
     EXPECT_EQ(save(out).substr(0, 22), L"box=The copy stopped: ");
@@ -740,12 +740,25 @@ TEST_F(FaultsTest, AFolderCopyLeavesOutAHeldFileKeepsWholeFilesOnlyAndSaysWhyItS
     EXPECT_EQ(save(FromWide(m_volume.c_str()) + u"sub"),
               L"box=A copy can't be saved on the hidden volume itself. Choose a folder on another "
               L"drive.|");
+    // Closing the window during a copy stops the copy first, says nothing, and closes once the
+    // copy has ended.
+    ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        ::KillTimer(nullptr, timer);
+        ::PostMessageW(::FindWindowW(L"#32770", L"Quarrystone"), WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(save(out), L"");
+    for (const std::wstring& file : Files(copy + u" (4)"))
+        EXPECT_EQ(source.count(file), 1u) << file;
+    MSG quit;
+    EXPECT_TRUE(::IsWindow(m_main) && (m_dlg->OnIdle(), !::IsWindow(m_main)) &&
+                ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 2);
     std::wstring names;
     for (const auto& entry : fs::directory_iterator(m_out))
         names += entry.path().filename().wstring() + L" ";
-    EXPECT_EQ(names, L"Hidden Volume Hidden Volume (2) Hidden Volume (3) target.bin ");
+    EXPECT_EQ(names,
+              L"Hidden Volume Hidden Volume (2) Hidden Volume (3) Hidden Volume (4) target.bin ");
     // Moved where their paths are short enough for the clean-up.
-    for (const wchar_t* n : {L"", L" (2)", L" (3)"})
+    for (const wchar_t* n : {L"", L" (2)", L" (3)", L" (4)"})
         ::MoveFileW((L"\\\\?\\" + m_out.wstring() + L"\\Hidden Volume" + n).c_str(),
                     (m_root / (L"h" + std::wstring(n))).c_str());
 }
