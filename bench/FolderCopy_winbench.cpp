@@ -49,6 +49,9 @@ std::wstring CopyByProgram(const std::wstring& source, const std::wstring& targe
     qs::FolderCopyProgress progress;
     qs::FolderCopyResult result;
     const auto lister = qs::MakeFolderLister();
+    // The end is waited for as the window thread waits for its nudge, without polling: Stop()
+    // would ask the copy to stop.
+    const HANDLE ended = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     qs::CWorkerThread worker;
     worker.Start([&](const qs::CWorkerThread::StopToken& stop) {
         qs::FolderCopyJob job;
@@ -58,11 +61,11 @@ std::wstring CopyByProgram(const std::wstring& source, const std::wstring& targe
         job.makeFiles = [] { return qs::MakeCopyFiles(); };
         job.stopRequested = [&stop] { return stop.IsStopRequested(); };
         result = qs::CopyFolder(job, progress);
+        ::SetEvent(ended);
     });
-    // Stop() would ask the copy to stop: its end is waited for instead.
-    while (worker.IsRunning())
-        ::Sleep(1);
+    ::WaitForSingleObject(ended, INFINITE);
     worker.Stop();
+    ::CloseHandle(ended);
     if (result.copied != kFolders * kFilesPerFolder || result.failureCount != 0) {
         std::fprintf(stderr, "%llu of %llu: %s\n", static_cast<unsigned long long>(result.copied),
                      static_cast<unsigned long long>(result.total),
