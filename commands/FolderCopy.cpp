@@ -71,9 +71,11 @@ public:
                       const std::u16string& relative) {
         std::vector<FolderEntry> entries;
         if (!m_job.lister->List(source, entries)) {
-            // Gone or unreadable since it was counted: said, and the copy goes on without it.
+            // Gone or unreadable since it was counted: said, and the copy goes on without it. (The
+            // item itself is named by its own name.)
             const std::unique_ptr<CopyFiles> files = m_job.makeFiles();
-            Fail(relative, files->LastError());
+            Fail(relative.empty() ? GetCopyBaseName(m_job.source) + u'\\' : relative,
+                 files->LastError());
             return true;
         }
         for (const FolderEntry& entry : entries) {

@@ -673,10 +673,10 @@ std::set<std::wstring> Files(const std::u16string& folder, const std::wstring& r
 }
 
 // A folder's Save As from the chosen folder on, in a folder whose copy's paths pass 260 units: a
-// file that another program holds is left out and said; a second copy takes the next name and,
-// cancelled partway, keeps whole files only; a failed write stops it; a target that can't be
-// written or that lies on the volume is refused; closing the window waits for the copy to stop.
-// None leaves a temporary file.
+// file that another program holds is left out and said, and so is a folder gone since it was
+// counted; a copy takes the next free name and, cancelled partway, keeps whole files only; a failed
+// write stops it; a target that can't be written or that lies on the volume is refused; closing the
+// window waits for the copy to stop. None leaves a temporary file.
 TEST_F(FaultsTest, AFolderCopyLeavesOutAHeldFileKeepsWholeFilesOnlyAndSaysWhyItStopped) {
     Patch<13>("MessageBoxW", ::MessageBoxW, 0, [](HWND, LPCWSTR text, LPCWSTR, UINT) {
         g_events += L"box=" + std::wstring(text) + L"|";
@@ -715,6 +715,20 @@ TEST_F(FaultsTest, AFolderCopyLeavesOutAHeldFileKeepsWholeFilesOnlyAndSaysWhyItS
     };
     EXPECT_TRUE(hidden((m_root / "v" / "a.bin").wstring()) && !hidden(AsWide(copy + u"\\a.bin")));
 
+    // A folder gone between the count and the copy: said, and the rest is copied.
+    CFileSearch::SetFindFirstFileForTesting([](LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
+        const bool sub = std::wcsstr(pattern, L"\\sub\\") != nullptr;
+        if (sub && FailNow("sub"))
+            return ::SetLastError(ERROR_PATH_NOT_FOUND), INVALID_HANDLE_VALUE;
+        return ::FindFirstFileW(pattern, data);
+    });
+    g_failing = "sub", g_skip = 1;
+    EXPECT_EQ(save(out), L"box=Copied 3 of 4 files. These could not be read:\n\nsub\\: " +
+                             std::wstring(AsWide(DescribeSystemError(ERROR_PATH_NOT_FOUND))) +
+                             L"|");
+    CFileSearch::SetFindFirstFileForTesting(nullptr);
+    EXPECT_EQ(Files(copy + u" (2)").size(), 3u);
+
     // 1 GiB, most of it holes: still being copied when the cancel comes.
     const HANDLE big = ::CreateFileW((m_root / "v" / "big.bin").c_str(), GENERIC_WRITE, 0, nullptr,
                                      CREATE_NEW, 0, nullptr);
@@ -727,13 +741,13 @@ TEST_F(FaultsTest, AFolderCopyLeavesOutAHeldFileKeepsWholeFilesOnlyAndSaysWhyItS
     });
     const std::wstring cancelled = save(out);
     EXPECT_EQ(cancelled.substr(0, 34), L"box=The copy was cancelled.\nCopied") << cancelled;
-    EXPECT_NE(cancelled.find(L"Hidden Volume (2)."), std::wstring::npos) << cancelled;
-    for (const std::wstring& file : Files(copy + u" (2)"))
+    EXPECT_NE(cancelled.find(L"Hidden Volume (3)."), std::wstring::npos) << cancelled;
+    for (const std::wstring& file : Files(copy + u" (3)"))
         EXPECT_EQ(source.count(file), 1u) << file;
 
     g_failing = "WriteFile", g_skip = 0;
     EXPECT_EQ(save(out).substr(0, 22), L"box=The copy stopped: ");
-    EXPECT_TRUE(Files(copy + u" (3)").empty());
+    EXPECT_TRUE(Files(copy + u" (4)").empty());
     g_failing = "CreateDirectoryW", g_skip = 0;
     EXPECT_EQ(save(out),
               L"box=The copy could not be made in " + m_out.wstring() + L":\nAccess denied.|");
@@ -747,7 +761,7 @@ TEST_F(FaultsTest, AFolderCopyLeavesOutAHeldFileKeepsWholeFilesOnlyAndSaysWhyItS
         ::PostMessageW(::FindWindowW(L"#32770", L"Quarrystone"), WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ(save(out), L"");
-    for (const std::wstring& file : Files(copy + u" (4)"))
+    for (const std::wstring& file : Files(copy + u" (5)"))
         EXPECT_EQ(source.count(file), 1u) << file;
     MSG quit;
     EXPECT_TRUE(::IsWindow(m_main) && (m_dlg->OnIdle(), !::IsWindow(m_main)) &&
@@ -755,10 +769,12 @@ TEST_F(FaultsTest, AFolderCopyLeavesOutAHeldFileKeepsWholeFilesOnlyAndSaysWhyItS
     std::wstring names;
     for (const auto& entry : fs::directory_iterator(m_out))
         names += entry.path().filename().wstring() + L" ";
-    EXPECT_EQ(names,
-              L"Hidden Volume Hidden Volume (2) Hidden Volume (3) Hidden Volume (4) target.bin ");
+    EXPECT_EQ(
+        names,
+        L"Hidden Volume Hidden Volume (2) Hidden Volume (3) Hidden Volume (4) Hidden Volume (5) "
+        L"target.bin ");
     // Moved where their paths are short enough for the clean-up.
-    for (const wchar_t* n : {L"", L" (2)", L" (3)", L" (4)"})
+    for (const wchar_t* n : {L"", L" (2)", L" (3)", L" (4)", L" (5)"})
         ::MoveFileW((L"\\\\?\\" + m_out.wstring() + L"\\Hidden Volume" + n).c_str(),
                     (m_root / (L"h" + std::wstring(n))).c_str());
 }
