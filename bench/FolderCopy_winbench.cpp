@@ -80,7 +80,7 @@ std::wstring CopyByProgram(const std::wstring& source, const std::wstring& targe
 int main(int argc, char** argv) {
     if (argc < 2)
         Fail("no stage folder given");
-    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 9;
     const fs::path stage(qs::AsWide(qs::Utf8ToUtf16(argv[1])));
     const std::wstring source = (stage / L"source").wstring(),
                        targets = (stage / L"copies").wstring();
