@@ -1,4 +1,4 @@
-// Save As on a folder or the whole volume: a new folder beside the user's other files with every
+// Save As on a folder or the whole volume: a new folder, where the user chose, with every
 // folder and file below the item, each file whole or not at all (Save As's own copy), with its
 // last-write time and without the source's attributes. Portable: it runs over a FolderLister and
 // the copy's files, on the worker thread; the window thread reads its progress.
