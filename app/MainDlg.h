@@ -47,6 +47,8 @@ private:
     // run: its key filter stays in the loop, which ends before this object goes. (One whose window
     // could not be made is replaced at the next request.)
     std::unique_ptr<CViewDlg> m_viewDlg;
+    // The command that closes the window once a folder's copy has stopped; 0 for none.
+    int m_closeAfterCopy = 0;
 };
 
 }  // namespace qs

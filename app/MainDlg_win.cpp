@@ -1,6 +1,7 @@
 #include "app/MainDlg.h"
 
 #include "app/AboutDlg.h"
+#include "commands/FolderCommands.h"
 #include "platform/system/WideText.h"
 #include "platform/window/AppModule.h"
 #include "platform/window/CentreWindow.h"
@@ -67,6 +68,9 @@ bool CMainDlg::PreTranslateMessage(MSG* message) {
 }
 
 bool CMainDlg::OnIdle() {
+    // A close asked for during a folder's copy, once the copy has stopped.
+    if (m_closeAfterCopy != 0 && !StopFolderCopyForClose())
+        CloseDialog(m_closeAfterCopy);
     return false;
 }
 
@@ -133,6 +137,12 @@ LRESULT CMainDlg::OnViewFile(LPARAM lParam) {
 }
 
 void CMainDlg::CloseDialog(int id) {
+    // A folder's copy is running: it is stopped first, and the close happens once it has.
+    if (StopFolderCopyForClose()) {
+        m_closeAfterCopy = id;
+        return;
+    }
+    m_closeAfterCopy = 0;
     DestroyWindow();
     ::PostQuitMessage(id);
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "commands/FileCommands.h"
+#include "commands/FolderCommands.h"
 #include "platform/window/MenuPlacement_win.h"
 #include "platform/window/UiGuards.h"
 #include "res/resource.h"
@@ -86,7 +87,10 @@ void CFileTreeCtrl::TrackSelectedItemMenu(POINT screen) {
     path = GetSelectedPath();
     const auto command = static_cast<UINT>(
         ::TrackPopupMenu(popup, TPM_RETURNCMD, ClampMenuX(screen), screen.y, 0, m_hWnd, nullptr));
-    RunFileCommand(command, m_hWnd, path);
+    if (isFolder)
+        RunFolderCommand(command, m_hWnd, path);
+    else
+        RunFileCommand(command, m_hWnd, path);
 }
 
 }  // namespace qs

@@ -8,17 +8,28 @@ namespace qs {
 
 namespace {
 
-SaveCopyOutcome CopyContents(CopyFiles& files, std::uint64_t size, unsigned char* buffer) {
+// The system's code is taken at once, before anything else can replace it.
+SaveCopyOutcome Failed(const CopyFiles& files, SaveCopyOutcome outcome, std::uint32_t& error) {
+    error = files.LastError();
+    return outcome;
+}
+
+SaveCopyOutcome CopyContents(CopyFiles& files, std::uint64_t size, unsigned char* buffer,
+                             const SaveCopyOptions& options, std::uint32_t& error) {
     for (std::uint64_t left = size; left > 0;) {
         const auto want = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, kSaveCopyChunk));
         std::uint32_t read = 0;
+        if (!files.ReadSource(buffer, want, read))
+            return Failed(files, SaveCopyOutcome::ReadFailed, error);
         // A short read means the file shrank since its size was taken: not a whole copy.
-        if (!files.ReadSource(buffer, want, read) || read != want)
+        if (read != want)
             return SaveCopyOutcome::ReadFailed;
         std::uint32_t written = 0;
         if (!files.WriteTemporary(buffer, read, written) || written != read)
-            return SaveCopyOutcome::WriteFailed;
+            return Failed(files, SaveCopyOutcome::WriteFailed, error);
         left -= read;
+        if (options.onChunk && !options.onChunk(read))
+            return SaveCopyOutcome::Cancelled;
     }
     return SaveCopyOutcome::Copied;
 }
@@ -27,24 +38,38 @@ SaveCopyOutcome CopyContents(CopyFiles& files, std::uint64_t size, unsigned char
 
 SaveCopyOutcome SaveCopy(CopyFiles& files, const std::u16string& source,
                          const std::u16string& target) {
+    std::uint32_t error = 0;
+    return SaveCopy(files, source, target, SaveCopyOptions(), error);
+}
+
+SaveCopyOutcome SaveCopy(CopyFiles& files, const std::u16string& source,
+                         const std::u16string& target, const SaveCopyOptions& options,
+                         std::uint32_t& error) {
+    error = 0;
     if (!files.OpenSource(source))
-        return SaveCopyOutcome::SourceOpenFailed;
+        return Failed(files, SaveCopyOutcome::SourceOpenFailed, error);
     std::uint64_t size = 0;
     if (!files.GetSourceSize(size))
-        return SaveCopyOutcome::ReadFailed;
-    if (size == 0)
+        return Failed(files, SaveCopyOutcome::ReadFailed, error);
+    if (size == 0 && !options.copyEmpty)
         return SaveCopyOutcome::SourceEmpty;
-    const std::unique_ptr<unsigned char[]> buffer(
-        new (std::nothrow) unsigned char[static_cast<std::size_t>(
-            std::min<std::uint64_t>(size, kSaveCopyChunk))]);
-    if (!buffer)
-        return SaveCopyOutcome::ReadFailed;
-    if (!files.CanReplaceTarget(target) || !files.CreateTemporary(target))
-        return SaveCopyOutcome::TargetOpenFailed;
+    std::unique_ptr<unsigned char[]> owned;
+    if (options.buffer == nullptr) {
+        owned.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(
+            std::min<std::uint64_t>(std::max<std::uint64_t>(size, 1), kSaveCopyChunk))]);
+        if (!owned)
+            return SaveCopyOutcome::ReadFailed;
+    }
+    unsigned char* const buffer = options.buffer != nullptr ? options.buffer : owned.get();
+    if ((!options.newFolder && !files.CanReplaceTarget(target)) || !files.CreateTemporary(target))
+        return Failed(files, SaveCopyOutcome::TargetOpenFailed, error);
 
-    SaveCopyOutcome outcome = CopyContents(files, size, buffer.get());
+    SaveCopyOutcome outcome = CopyContents(files, size, buffer, options, error);
+    if (outcome == SaveCopyOutcome::Copied && options.lastWrite != 0 &&
+        !files.SetTemporaryTime(options.lastWrite))
+        outcome = Failed(files, SaveCopyOutcome::WriteFailed, error);
     if (outcome == SaveCopyOutcome::Copied && !files.ReplaceTarget(target))
-        outcome = SaveCopyOutcome::TargetOpenFailed;
+        outcome = Failed(files, SaveCopyOutcome::TargetOpenFailed, error);
     if (outcome != SaveCopyOutcome::Copied)
         files.DiscardTemporary();
     return outcome;
@@ -63,6 +88,7 @@ const char16_t* GetSaveCopyMessage(SaveCopyOutcome outcome) {
         case SaveCopyOutcome::WriteFailed:
             return u"Can't write target file";
         case SaveCopyOutcome::Copied:
+        case SaveCopyOutcome::Cancelled:
             break;
     }
     return nullptr;

@@ -19,6 +19,7 @@
 #define IDD_VIEWDLG 102
 #define IDD_FINDDLG 103
 #define IDD_GOTODLG 104
+#define IDD_COPYPROGRESS 105 // a folder's Save As: its progress and Cancel
 
 // Controls (1000-1999)
 #define IDC_FILE_TREE 1000 // main dialog: the tree of the hidden volume
@@ -33,11 +34,15 @@
 #define IDC_GOTO_OFFSET 1020 // Go To: the offset typed
 #define IDC_GOTO_HEX 1021 // Go To: base 16 (first of two radio buttons)
 #define IDC_GOTO_DECIMAL 1022
+#define IDC_COPY_COUNT 1030 // a folder's copy: "Copying N of M files"
+#define IDC_COPY_FILE 1031 // the file being copied
+#define IDC_COPY_BAR 1032 // the progress bar, by bytes
 
 // Commands of the context menus (32768-57343)
 #define ID_FILE_VIEW 32778
 #define ID_FILE_COPYPATH 32779
 #define ID_FILE_SAVEAS 32780
+#define ID_FILE_SAVELISTING 32781 // folders and the root only
 #define ID_FILE_PROPERTIES 32782
 
 // Commands of the viewer's dump menu, and of its keys

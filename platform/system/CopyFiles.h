@@ -33,7 +33,18 @@ public:
     virtual bool ReplaceTarget(const std::u16string& target) = 0;
     // Closes and deletes the temporary file, if there is one.
     virtual void DiscardTemporary() = 0;
+
+    // For a folder's copy: the temporary's last-write time (100-nanosecond ticks since 1601 UTC),
+    // set before it takes its name; and a new folder, never one that is already there.
+    virtual bool SetTemporaryTime(std::uint64_t lastWrite) = 0;
+    enum class FolderMade { Made, AlreadyThere, Failed };
+    virtual FolderMade CreateFolder(const std::u16string& path) = 0;
+    // The system's code for why the last call failed (0: it gave none).
+    virtual std::uint32_t LastError() const = 0;
 };
+
+// The system's own text for an error code, without its line break.
+std::u16string DescribeSystemError(std::uint32_t code);
 
 // A full path in the \\?\ form, which lifts the 260-unit limit: \\server\share\... becomes
 // \\?\UNC\server\share\..., a path already in that form or a device path (\\.\) stays as it is.

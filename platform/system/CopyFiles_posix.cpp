@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "platform/system/CopyFiles.h"
@@ -105,6 +106,23 @@ public:
         m_temporaryPath.clear();
     }
 
+    bool SetTemporaryTime(std::uint64_t lastWrite) override {
+        // From 1601 in 100 ns ticks to 1970 in nanoseconds.
+        const std::uint64_t since1970 = lastWrite - 116444736000000000ull;
+        const timespec times[2] = {{0, UTIME_OMIT},
+                                   {static_cast<time_t>(since1970 / 10000000),
+                                    static_cast<long>(since1970 % 10000000 * 100)}};
+        return ::futimens(m_temporary, times) == 0;
+    }
+
+    FolderMade CreateFolder(const std::u16string& path) override {
+        if (::mkdir(Utf16ToUtf8(path).c_str(), 0777) == 0)
+            return FolderMade::Made;
+        return errno == EEXIST ? FolderMade::AlreadyThere : FolderMade::Failed;
+    }
+
+    std::uint32_t LastError() const override { return static_cast<std::uint32_t>(errno); }
+
 private:
     int m_source = -1;
     int m_temporary = -1;
@@ -112,6 +130,10 @@ private:
 };
 
 }  // namespace
+
+std::u16string DescribeSystemError(std::uint32_t code) {
+    return Utf8ToUtf16(std::strerror(static_cast<int>(code)));
+}
 
 std::unique_ptr<CopyFiles> MakeCopyFiles() {
     return std::make_unique<CPosixCopyFiles>();

@@ -54,14 +54,20 @@ public:
         // The temporary goes in the target's folder, so that the final move is a rename. Its
         // path is written in the \\?\ form: a folder that leaves room for the target's name may
         // leave none for a temporary one under the 260-unit limit (GetTempFileNameW's, too).
-        std::vector<wchar_t> full(32768);
-        wchar_t* name = nullptr;
-        const DWORD length =
-            ::GetFullPathNameW(AsWide(target), static_cast<DWORD>(full.size()), full.data(), &name);
-        if (length == 0 || length >= full.size() || name == nullptr)
-            return false;
-        const std::u16string folder =
-            MakeLongFormPath(FromWide(full.data(), static_cast<size_t>(name - full.data())));
+        std::u16string folder;
+        if (target.rfind(u"\\\\?\\", 0) == 0) {
+            // Already full, as a folder's copy gives each of its files: no call, no 64 KiB buffer.
+            folder = target.substr(0, target.rfind(u'\\') + 1);
+        } else {
+            std::vector<wchar_t> full(32768);
+            wchar_t* name = nullptr;
+            const DWORD length = ::GetFullPathNameW(AsWide(target), static_cast<DWORD>(full.size()),
+                                                    full.data(), &name);
+            if (length == 0 || length >= full.size() || name == nullptr)
+                return false;
+            folder =
+                MakeLongFormPath(FromWide(full.data(), static_cast<size_t>(name - full.data())));
+        }
         const DWORD seed = ::GetTickCount() ^ (::GetCurrentProcessId() << 16);
         for (DWORD attempt = 0; attempt < 100; ++attempt) {
             wchar_t unique[16];
@@ -107,6 +113,23 @@ public:
         m_temporaryPath.clear();
     }
 
+    bool SetTemporaryTime(std::uint64_t lastWrite) override {
+        FILETIME time;
+        time.dwLowDateTime = static_cast<DWORD>(lastWrite);
+        time.dwHighDateTime = static_cast<DWORD>(lastWrite >> 32);
+        return ::SetFileTime(m_temporary, nullptr, nullptr, &time) != FALSE;
+    }
+
+    // Default attributes: the copy of a hidden or system folder can be seen and changed.
+    FolderMade CreateFolder(const std::u16string& path) override {
+        if (::CreateDirectoryW(AsWide(path), nullptr))
+            return FolderMade::Made;
+        return ::GetLastError() == ERROR_ALREADY_EXISTS ? FolderMade::AlreadyThere
+                                                        : FolderMade::Failed;
+    }
+
+    std::uint32_t LastError() const override { return ::GetLastError(); }
+
 private:
     static void Close(HANDLE& handle) {
         if (handle != INVALID_HANDLE_VALUE)
@@ -120,6 +143,23 @@ private:
 };
 
 }  // namespace
+
+std::u16string DescribeSystemError(std::uint32_t code) {
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::u16string message = length != 0 ? FromWide(text, length) : std::u16string();
+    ::LocalFree(text);
+    while (!message.empty() &&
+           (message.back() == u'\r' || message.back() == u'\n' || message.back() == u' '))
+        message.pop_back();
+    if (message.empty()) {
+        const std::string number = "Error " + std::to_string(code) + ".";
+        message.assign(number.begin(), number.end());
+    }
+    return message;
+}
 
 std::unique_ptr<CopyFiles> MakeCopyFiles() {
     return std::make_unique<CWin32CopyFiles>();

@@ -38,6 +38,9 @@ public:
     }
     bool ReplaceTarget(const std::u16string& t) override { return m_real->ReplaceTarget(t); }
     void DiscardTemporary() override { m_real->DiscardTemporary(); }
+    bool SetTemporaryTime(std::uint64_t t) override { return m_real->SetTemporaryTime(t); }
+    FolderMade CreateFolder(const std::u16string& p) override { return m_real->CreateFolder(p); }
+    std::uint32_t LastError() const override { return m_real->LastError(); }
 
 private:
     std::unique_ptr<CopyFiles> m_real = MakeCopyFiles();

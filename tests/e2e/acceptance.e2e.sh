@@ -4,7 +4,9 @@
 # step: the tree opened down two folders; files viewed by double-click and by the menu, an empty
 # one and one that another program holds; the viewer scrolled by keys, wheel and scroll bar,
 # resized, hidden and brought back where it was; Copy Path; Save As, also of an empty file and onto
-# a file that can't be replaced; Properties; About and its link; Enter closes (1). Then short runs: Esc (2)
+# a file that can't be replaced; Properties; a folder's Save As (the picker, a held file, the
+# progress window and Esc) and the root's Save Listing As; About and its link; Enter closes (1).
+# Then short runs: Esc (2)
 # and the other ways to close, and the product, which finds no volume. A failure names its step.
 . "$(dirname "$0")/e2e-lib.sh"
 qs_stage
@@ -364,12 +366,97 @@ expect_kept
 
 qs_step "Properties"
 before=$(qs_probe tree)
-pick Boot 2  # the folder menu's second item
+pick Boot 4  # the folder menu's fourth item
 shell=$(wait_window Error) || qs_fail "Properties did not reach the shell"
 xdotool windowfocus --sync "$shell" key Return 2>/dev/null
 sleep 0.5
 [ "$(qs_probe tree)" = "$before" ] || qs_fail "the tree changed"
 [ -z "$(qs_probe boxes)" ] || qs_fail "a message box is left"
+
+# A folder's Save As: the picker, a copy that leaves out a held file and says so, then a whole one
+# beside it under the next name, file by file with the modified times; a long copy's progress
+# window, and Esc; then the root's listing.
+out=$QS_SCRATCH/out
+mkdir -p "$out"
+touch -d '2019-12-07 10:09:00 UTC' "$volume/Boot/BCD"
+touch -d '2020-02-29 23:59:58 UTC' "$volume/Boot/en-US/bootmgr.exe.mui"
+# Chooses the folder in the picker now opening; with a name, keeps its screen as that PNG.
+choose() {
+    wait_window 'Choose a Folder for the Copy' >/dev/null || qs_fail "no folder picker"
+    sleep 0.5
+    [ -z "${2:-}" ] || qs_screenshot "$QS_SCRATCH/$2" >/dev/null
+    xdotool type --delay 10 "Z:$(tr / '\\' <<<"$1")"
+    xdotool key Return
+}
+# Names, sizes and modified times below a folder, one line each.
+files() {
+    (cd "$1" && command find . -mindepth 1 \( -type d -printf '%P\\\n' \) -o -printf '%P %s %Ts\n' | sort)
+}
+box() {  # waits for the one box; prints its text
+    local boxes
+    qs_until 0.25 40 'boxes=$(qs_probe boxes) && [ -n "$boxes" ]' || qs_fail "no box"
+    echo "${boxes#box * }"
+}
+dismiss() { qs_probe dismiss "$(qs_probe boxes | cut -d' ' -f2)" >/dev/null && sleep 0.5; }
+
+qs_step "Save As on a folder, through the folder picker, with a file held"
+hold "$volume/Boot/BCD"
+pick Boot 2
+choose "$out" folder-picker.png
+text=$(box)
+[ "$text" = $'Copied 1 of 2 files. These could not be read:\n\nBCD: Sharing violation.' ] ||
+    qs_fail "the box says: $text"
+qs_screenshot "$QS_SCRATCH/report-box.png" >/dev/null
+dismiss
+release
+[ "$(files "$out/Boot")" = "$(files "$volume/Boot" | grep -v '^BCD ')" ] ||
+    qs_fail "the copy holds: $(files "$out/Boot")"
+
+qs_step "Save As on the same folder: Boot (2), whole, and nothing said"
+pick Boot 2
+choose "$out"
+sleep 2
+[ -z "$(qs_probe boxes)" ] || qs_fail "a box: $(qs_probe boxes)"
+[ "$(files "$out/Boot (2)")" = "$(files "$volume/Boot")" ] &&
+    cmp -s "$volume/Boot/BCD" "$out/Boot (2)/BCD" || qs_fail "Boot (2): $(files "$out/Boot (2)")"
+
+qs_step "Save As on a folder of 3 GiB: the progress window, and Esc"
+pick Recovery 2
+choose "$out"
+[ -n "$(wait_window 'Saving a Copy')" ] || qs_fail "no progress window"
+sleep 1
+qs_screenshot "$QS_SCRATCH/progress.png" >/dev/null
+xdotool key Escape
+text=$(box)
+want="The copy was cancelled."$'\n'"Copied 0 of 1 files into Z:$(tr / '\\' <<<"$out")\\Recovery."
+[ "$text" = "$want" ] || qs_fail "the box says: $text"
+dismiss
+[ -z "$(ls -A "$out/Recovery")" ] || qs_fail "a part was left: $(ls -A "$out/Recovery")"
+
+qs_step "Save Listing As on the root"
+click "$(point "$QS_VOLUME")"
+xdotool key Menu sleep 0.7 key Down Down Down Return
+wait_window 'Save Listing As' >/dev/null || qs_fail "no Save Listing As dialog"
+sleep 0.3
+xdotool type --delay 10 "Z:$(tr / '\\' <<<"$out")\\listing"
+xdotool key Return
+sleep 1
+row() {  # path, size, the file whose time it shows
+    printf '%s,%s,%s\r\n' "$1" "$2" "$(date -u -d "@$(stat -c %Y "$volume/$3")" +%FT%TZ)"
+}
+expected=$(printf '\xef\xbb\xbfPath,Size,Modified\r\n'
+    for name in $(qs_probe tree | awk '$2 == 1 { print $6 }'); do
+        case $name in
+            Boot) row 'Boot\' 31672 Boot; row 'Boot\en-US\' 3000 Boot/en-US
+                  row 'Boot\en-US\bootmgr.exe.mui' 3000 Boot/en-US/bootmgr.exe.mui
+                  row 'Boot\BCD' 28672 Boot/BCD ;;
+            Recovery) row 'Recovery\' 3221225472 Recovery
+                      row 'Recovery\zeros.bin' 3221225472 Recovery/zeros.bin ;;
+            '$Recycle.Bin') row "$name\\" 0 "$name" ;;
+            *) row "$name" "$(stat -c %s "$volume/$name")" "$name" ;;
+        esac
+    done)
+[ "$(cat "$out/listing.csv")" = "$expected" ] || qs_fail "the listing: $(cat -A "$out/listing.csv")"
 
 # The About box, opened and closed each way: centred over the main window, which it disables
 # and gives back as it was. Its link: nothing right of the text or for a press dragged off it; a

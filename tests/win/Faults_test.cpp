@@ -19,14 +19,17 @@
 #include <functional>
 #include <map>
 #include <new>
+#include <set>
 #include <tuple>
 
 #include "app/MainDlg.h"
 #include "app/RunDialog.h"
+#include "commands/FolderCommands.h"
 #include "commands/SaveCopy.h"
 #include "platform/system/Clipboard.h"
 #include "platform/system/FileMapping.h"
 #include "platform/system/FileSearch.h"
+#include "platform/system/FolderLister.h"
 #include "platform/system/PropertySheet.h"
 #include "platform/system/StagedVolumeQueries.h"
 #include "platform/system/SystemVolumeQueries.h"
@@ -37,6 +40,7 @@
 #include "platform/window/MenuPlacement_win.h"
 #include "res/resource.h"
 #include "tree/HiddenVolume.h"
+#include "tree/ItemPath.h"
 
 namespace qs {
 namespace {
@@ -649,6 +653,130 @@ TEST_F(FaultsTest, TheProductsVolumeAndMonitorCallsOnAMadeUpMachine) {
             << show;
     }
     ::DestroyWindow(owner);
+}
+
+// Files below a folder as "path size time", by the program's own lister (the copies' paths are
+// longer than 260 units).
+std::set<std::wstring> Files(const std::u16string& folder, const std::wstring& relative = L"") {
+    std::vector<FolderEntry> entries;
+    MakeFolderLister()->List(folder, entries);
+    std::set<std::wstring> files;
+    for (const FolderEntry& e : entries) {
+        const std::wstring path = relative + AsWide(e.name);
+        if (e.isFolder)
+            files.merge(Files(MakeItemPath(folder, e.name), path + L"\\"));
+        else
+            files.insert(path + L" " + std::to_wstring(e.size) + L" " +
+                         std::to_wstring(e.lastWrite));
+    }
+    return files;
+}
+
+// A folder's Save As from the chosen folder on, in a folder whose copy's paths pass 260 units: a
+// file that another program holds is left out and said, and so is a folder gone since it was
+// counted; a copy takes the next free name and, cancelled partway, keeps whole files only; a failed
+// write stops it; a target that can't be written or that lies on the volume is refused; closing the
+// window waits for the copy to stop. None leaves a temporary file.
+TEST_F(FaultsTest, AFolderCopyLeavesOutAHeldFileKeepsWholeFilesOnlyAndSaysWhyItStopped) {
+    Patch<13>("MessageBoxW", ::MessageBoxW, 0, [](HWND, LPCWSTR text, LPCWSTR, UINT) {
+        g_events += L"box=" + std::wstring(text) + L"|";
+        return IDOK;
+    });
+    Patch<5>("WriteFile", ::WriteFile, FALSE);
+    Patch<30>("CreateDirectoryW", ::CreateDirectoryW, FALSE);
+    Start();
+    const std::u16string out = FromWide(m_out.c_str()),
+                         copy = u"\\\\?\\" + out + u"\\Hidden Volume";
+    const std::set<std::wstring> source = Files(FromWide(m_volume.c_str()));
+    ::SetFileAttributesW((m_root / "v" / "a.bin").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const HANDLE held = ::CreateFileW((m_root / "v" / "b.bin").c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    const auto save = [&](const std::u16string& target) {
+        g_events.clear();
+        SaveFolderCopy(m_main, FromWide(m_volume.c_str()), FromWide(m_volume.c_str()), target);
+        return g_events;
+    };
+    EXPECT_EQ(save(out).substr(0, 61),
+              L"box=Copied 3 of 4 files. These could not be read:\n\nb.bin: Sha");
+    ::CloseHandle(held);
+    std::set<std::wstring> left = source;
+    left.erase(std::find_if(left.begin(), left.end(), [](auto& f) { return f[0] == L'b'; }));
+    EXPECT_EQ(Files(copy), left);
+    const auto files = MakeCopyFiles();
+    std::string bytes(kContent.size() + 1, '\0');
+    std::uint32_t read = 0;
+    EXPECT_TRUE(files->OpenSource(copy + u"\\a.bin") &&
+                files->ReadSource(reinterpret_cast<unsigned char*>(&bytes[0]),
+                                  static_cast<std::uint32_t>(bytes.size()), read));
+    EXPECT_EQ(bytes.substr(0, read), kContent);
+    // Hidden there, not here.
+    const auto hidden = [](const std::wstring& path) {
+        return (::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0;
+    };
+    EXPECT_TRUE(hidden((m_root / "v" / "a.bin").wstring()) && !hidden(AsWide(copy + u"\\a.bin")));
+
+    // A folder gone between the count and the copy: said, and the rest is copied.
+    CFileSearch::SetFindFirstFileForTesting([](LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
+        const bool sub = std::wcsstr(pattern, L"\\sub\\") != nullptr;
+        if (sub && FailNow("sub"))
+            return ::SetLastError(ERROR_PATH_NOT_FOUND), INVALID_HANDLE_VALUE;
+        return ::FindFirstFileW(pattern, data);
+    });
+    g_failing = "sub", g_skip = 1;
+    EXPECT_EQ(save(out), L"box=Copied 3 of 4 files. These could not be read:\n\nsub\\: " +
+                             std::wstring(AsWide(DescribeSystemError(ERROR_PATH_NOT_FOUND))) +
+                             L"|");
+    CFileSearch::SetFindFirstFileForTesting(nullptr);
+    EXPECT_EQ(Files(copy + u" (2)").size(), 3u);
+
+    // 1 GiB, most of it holes: still being copied when the cancel comes.
+    const HANDLE big = ::CreateFileW((m_root / "v" / "big.bin").c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_NEW, 0, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = 1LL << 30;
+    ::SetFilePointerEx(big, size, nullptr, FILE_BEGIN), ::SetEndOfFile(big), ::CloseHandle(big);
+    ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        ::KillTimer(nullptr, timer);
+        ::PostMessageW(::FindWindowW(L"#32770", L"Saving a Copy"), WM_COMMAND, IDCANCEL, 0);
+    });
+    const std::wstring cancelled = save(out);
+    EXPECT_EQ(cancelled.substr(0, 34), L"box=The copy was cancelled.\nCopied") << cancelled;
+    EXPECT_NE(cancelled.find(L"Hidden Volume (3)."), std::wstring::npos) << cancelled;
+    for (const std::wstring& file : Files(copy + u" (3)"))
+        EXPECT_EQ(source.count(file), 1u) << file;
+
+    g_failing = "WriteFile", g_skip = 0;
+    EXPECT_EQ(save(out).substr(0, 22), L"box=The copy stopped: ");
+    EXPECT_TRUE(Files(copy + u" (4)").empty());
+    g_failing = "CreateDirectoryW", g_skip = 0;
+    EXPECT_EQ(save(out),
+              L"box=The copy could not be made in " + m_out.wstring() + L":\nAccess denied.|");
+    EXPECT_EQ(save(FromWide(m_volume.c_str()) + u"sub"),
+              L"box=A copy can't be saved on the hidden volume itself. Choose a folder on another "
+              L"drive.|");
+    // Closing the window during a copy stops the copy first, says nothing, and closes once the
+    // copy has ended.
+    ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        ::KillTimer(nullptr, timer);
+        ::PostMessageW(::FindWindowW(L"#32770", L"Quarrystone"), WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(save(out), L"");
+    for (const std::wstring& file : Files(copy + u" (5)"))
+        EXPECT_EQ(source.count(file), 1u) << file;
+    MSG quit;
+    EXPECT_TRUE(::IsWindow(m_main) && (m_dlg->OnIdle(), !::IsWindow(m_main)) &&
+                ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 2);
+    std::wstring names;
+    for (const auto& entry : fs::directory_iterator(m_out))
+        names += entry.path().filename().wstring() + L" ";
+    EXPECT_EQ(
+        names,
+        L"Hidden Volume Hidden Volume (2) Hidden Volume (3) Hidden Volume (4) Hidden Volume (5) "
+        L"target.bin ");
+    // Moved where their paths are short enough for the clean-up.
+    for (const wchar_t* n : {L"", L" (2)", L" (3)", L" (4)", L" (5)"})
+        ::MoveFileW((L"\\\\?\\" + m_out.wstring() + L"\\Hidden Volume" + n).c_str(),
+                    (m_root / (L"h" + std::wstring(n))).c_str());
 }
 
 }  // namespace
