@@ -79,7 +79,7 @@ int Run(const std::wstring& path, double nativeMs) {
     ::SetTimer(nullptr, 0, 100, &FillFindBox);
     view.FindAgain(true);  // no search yet: the Find box, then the search
     std::vector<double> samples, floors;
-    for (int i = 0; i < kSearches && preview.GetMark().start == end; ++i) {
+    for (int i = 0; i < kSearches && preview.GetSelection().start == end; ++i) {
         const LONGLONG start = Now();
         view.FindAgain(true);
         samples.push_back(MillisecondsSince(start));
@@ -88,7 +88,7 @@ int Run(const std::wstring& path, double nativeMs) {
     }
     view.DestroyWindow();
     qs::g_module.RemoveMessageLoop();
-    if (samples.size() != kSearches || preview.GetMark().start != end) {
+    if (samples.size() != kSearches || preview.GetSelection().start != end) {
         std::fprintf(stderr, "viewer find benchmark failed: the mark was not found at the end\n");
         return 1;
     }
