@@ -294,12 +294,16 @@ expect_hidden
 qs_probe shows "$bootmgr" 1 -1 0 4096 >/dev/null || qs_fail "the hidden preview did not scroll"
 [ "$(qs_probe selected)" = BOOTNXT ] || qs_fail "the tree did not take the key"
 
-qs_step "view Boot\\en-US\\bootmgr.exe.mui by the menu, where the viewer was"
+qs_step "view Boot\\en-US\\bootmgr.exe.mui by the menu, where the viewer was; Tab, Enter"
 mui=${QS_VOLUME}Boot\\en-US\\bootmgr.exe.mui
 pick bootmgr.exe.mui 1
 expect_view "$mui" "$mui" 0
 [ "$V_view" = "$sized" ] && [ "${V_rows#* }" = "$handle" ] || qs_fail "not reused: $V_view"
 eval "$(qs_probe acc preview)" && ((acc_state & 4)) || qs_fail "Close kept the focus: $acc_state"
+xdotool key Tab sleep 0.3  # to "Close", then back to the dump, where Enter still hides
+eval "$(qs_probe acc preview)" && ! ((acc_state & 4)) || qs_fail "Tab left the focus: $acc_state"
+xdotool key Tab Return
+expect_hidden
 
 qs_step "a long search shows its progress in the caption; Esc stops it, the view stays"
 click "$(point Recovery)" && xdotool key Right sleep 1
