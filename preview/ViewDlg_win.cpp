@@ -44,7 +44,7 @@ void CViewDlg::LoadFile(const std::u16string& path) {
     // preview's invalidation of a null window would repaint every window on the screen.
     if (path.empty() || m_hWnd == nullptr)
         return;
-    // A file that cannot be opened still shows its path; the preview then shows its empty text.
+    // A file that cannot be opened still shows its path; the preview then says why.
     m_preview.SetFile(AsWide(path));
     ::SetWindowTextW(m_hWnd, AsWide(path));
 }
@@ -84,7 +84,8 @@ BOOL CViewDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM 
             break;
         }
         case WM_SHOWWINDOW:
-            m_focusDump = wParam != FALSE;
+            // Shown by a call, not brought back with its owner.
+            m_focusDump = wParam != FALSE && lParam == 0;
             break;
         case WM_ACTIVATE:
             // Magnifiers follow the caret: it sits on the selection while the viewer is active.

@@ -143,12 +143,10 @@ TEST_F(FilePreviewCtrlTest, BarsFollowTheFileOnlyChangesRepaintAndDestroyingRele
 // takes the mouse midway, the drag ends there: no more ticks, and later moves select nothing.
 TEST_F(FilePreviewCtrlTest, ADragThatLosesTheMouseEndsAndItsTimerWithIt) {
     ASSERT_TRUE(Show(L"lost.bin", 2000));
-    const auto pump = [](DWORD ms) {
-        for (const DWORD end = ::GetTickCount() + ms; ::GetTickCount() < end; ::Sleep(10)) {
-            MSG message;
+    auto pump = [message = MSG{}](DWORD ms) mutable {
+        for (const DWORD end = ::GetTickCount() + ms; ::GetTickCount() < end; ::Sleep(10))
             while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
                 ::DispatchMessageW(&message);
-        }
     };
     ::SendMessageW(m_static, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(80, 5));  // byte 0's digits
     ASSERT_EQ(::GetCapture(), m_static);
