@@ -68,7 +68,8 @@ TEST(ByteSelectionTest, PointsHitTheCellsOfBytesAtBothCellSizes) {
     const struct { bool large; int x, y, offset; PreviewPane pane; } rows[] = {
         {0, 77, 0, 0, H}, {0, 90, 12, 0, H}, {0, 90, 13, 10, H}, {0, 279, 0, 9, H},
         {0, 294, 0, 0, T}, {0, 300, 26, 20, T}, {0, 363, 0, 9, T}, {0, 174, 26, 24, H},
-        {0, 76, 0, kMiss, H}, {0, 91, 0, 0, H}, {0, 283, 0, kMiss, H}, {0, 287, 0, kMiss, H}, {0, 364, 0, kMiss, H},
+        {0, 76, 0, kMiss, H}, {0, 91, 0, 0, H}, {0, 283, 0, kMiss, H}, {0, 287, 0, kMiss, H},
+        {0, 364, 0, kMiss, H},
         {0, 3, 0, kMiss, H}, {0, -1, 0, kMiss, H}, {0, 182, 26, kMiss, H}, {0, 330, 26, kMiss, H},
         {0, 80, 39, kMiss, H}, {0, 80, -1, kMiss, H}, {1, 77, 0, 50, H}, {1, 88, 19, 50, H},
         {1, 77, 20, 60, H}, {1, 428, 40, 70, T}, {1, 429, 40, 71, T}, {1, 99, 0, 50, H},
