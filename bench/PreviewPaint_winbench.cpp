@@ -52,9 +52,9 @@ bool Measure(qs::CFilePreviewCtrl& preview, const CPageFloors& floors, qs::CMess
         if (marked) {
             const qs::LineSpan span = qs::LinesToDraw(layout, client.bottom);
             const std::int32_t top = layout.m_topLine;
-            preview.SetMark({preview.GetTopOffset(), (span.end - span.first) * kBytesPerLine},
-                            qs::CFilePreviewCtrl::Reveal::IfHidden);
-            unmarked += preview.GetMark().count == 0 || layout.m_topLine != top ? 1 : 0;
+            preview.SetSelection({preview.GetTopOffset(), (span.end - span.first) * kBytesPerLine},
+                                 qs::PreviewPane::Hex, qs::CFilePreviewCtrl::Reveal::IfHidden);
+            unmarked += preview.GetSelection().count == 0 || layout.m_topLine != top ? 1 : 0;
         }
         // The paint and its GDI floor alike end with the queue found empty (Pump), when Wine
         // copies the pixels to the display. Timed without it, the paint was 1.3 to 1.5 x the
@@ -65,7 +65,7 @@ bool Measure(qs::CFilePreviewCtrl& preview, const CPageFloors& floors, qs::CMess
         Pump(loop);
         pages.push_back(MillisecondsSince(start));
         start = Now();
-        floors.DrawFromMemory(view, layout, preview.GetMark());
+        floors.DrawFromMemory(view, layout, preview.GetSelection());
         Pump(loop);
         gdi.push_back(MillisecondsSince(start));
         start = Now();

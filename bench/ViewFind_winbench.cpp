@@ -118,7 +118,7 @@ int Run(const std::wstring& path, double nativeMs) {
         qs::ParsePattern(qs::FromWide(kMark), qs::SearchKind::Text, true).pattern;
     std::vector<double> samples, floors;
     bool found = true;
-    for (int i = 0; i < kSearches && found && preview.GetMark().start == end; ++i) {
+    for (int i = 0; i < kSearches && found && preview.GetSelection().start == end; ++i) {
         const LONGLONG start = Now();
         view.FindAgain(true);
         samples.push_back(MillisecondsSince(start));
@@ -127,7 +127,7 @@ int Run(const std::wstring& path, double nativeMs) {
     }
     view.DestroyWindow();
     qs::g_module.RemoveMessageLoop();
-    if (samples.size() != kSearches || preview.GetMark().start != end || !found) {
+    if (samples.size() != kSearches || preview.GetSelection().start != end || !found) {
         std::fprintf(stderr, "viewer find benchmark failed: the mark was not found at the end\n");
         return 1;
     }

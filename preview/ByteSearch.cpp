@@ -333,6 +333,26 @@ PatternParse ParsePattern(const std::u16string& text, SearchKind kind, bool matc
     return parse;
 }
 
+FindText SuggestFindText(const std::uint8_t* bytes, std::size_t count, bool hexColumn) {
+    FindText found;
+    if (bytes == nullptr || count == 0 || count > kMaxPatternBytes)
+        return found;
+    const bool printable = std::all_of(
+        bytes, bytes + count, [](std::uint8_t byte) { return byte >= 0x20 && byte <= 0x7E; });
+    found.kind = hexColumn || !printable ? SearchKind::HexBytes : SearchKind::Text;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (found.kind == SearchKind::Text) {
+            found.text += static_cast<char16_t>(bytes[i]);
+        } else {
+            if (i != 0)
+                found.text += u' ';
+            found.text += u"0123456789ABCDEF"[bytes[i] >> 4];
+            found.text += u"0123456789ABCDEF"[bytes[i] & 0xF];
+        }
+    }
+    return found;
+}
+
 std::u16string GetPatternErrorMessage(PatternError error) {
     switch (error) {
         case PatternError::None:

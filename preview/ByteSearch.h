@@ -42,6 +42,15 @@ PatternParse ParsePattern(const std::u16string& text, SearchKind kind, bool matc
 // One short sentence for the Find dialog; empty for None.
 std::u16string GetPatternErrorMessage(PatternError error);
 
+// What Find offers for the selected bytes: hex pairs ("4D 5A 90") when they were selected in the
+// hex column or one of them lies outside U+0020 to U+007E, else the text itself. An empty text for
+// none, or for more than kMaxPatternBytes.
+struct FindText {
+    std::u16string text;
+    SearchKind kind = SearchKind::Text;
+};
+FindText SuggestFindText(const std::uint8_t* bytes, std::size_t count, bool hexColumn);
+
 enum class SearchOutcome { Found, NotFound, Cancelled, ReadFailed };
 
 struct SearchResult {

@@ -126,8 +126,10 @@ ByteHit HitTestByte(const PreviewLayout& layout, int bytesPerLine, std::uint64_t
         return {};
     }
     ByteHit hit;
+    // A hex cell is its two digits and the blank after them, as in a drag, except the last
+    // cell's blank, which begins the gap before the character column.
     std::int64_t k = point.column - kHexColumn;
-    if (k >= 0 && k < 3 * shown.n && k % 3 != 2) {
+    if (k >= 0 && k < 3 * shown.n - 1) {
         k /= 3;
     } else {
         k = point.column - TextColumn(shown.n);

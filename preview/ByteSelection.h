@@ -29,9 +29,10 @@ struct ByteHit {
 };
 
 // The byte whose cell holds the client point: in the hex column a byte's cell is its two digits
-// (columns 10 + 3k and 11 + 3k of the line text), in the character column its one character
-// (column 11 + 3N + k). Points on the offset column, on the spaces, past a short last line's
-// bytes, below the last line or outside the client area (negative coordinates: the right and
+// and the blank after them (columns 10 + 3k to 12 + 3k of the line text; the last byte's blank
+// belongs to the gap before the characters), in the character column its one character (column
+// 11 + 3N + k). Points on the offset column, on the gap between the columns, past a short last
+// line's bytes, below the last line or outside the client area (negative coordinates: the right and
 // bottom edges are the caller's, whose presses arrive only inside) hit nothing. bytesPerLine is N,
 // fileSize the shown size.
 ByteHit HitTestByte(const PreviewLayout& layout, int bytesPerLine, std::uint64_t fileSize, int x,

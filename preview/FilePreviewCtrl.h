@@ -18,8 +18,10 @@
 
 namespace qs {
 
-// A line of the dump with its highlighted hex digits and characters, at `at`, in cells of
-// `charWidth`; the benchmarks' floor draws the same way.
+// A line of the dump at `at`, each character on its own cell of `charWidth`, whatever the advance
+// of the face the system chose; with its highlighted hex digits and characters. The benchmarks'
+// floor draws the same way.
+void DrawPlainLine(HDC dc, PreviewPoint at, int charWidth, const std::u16string& text);
 void DrawHighlightedLine(HDC dc, PreviewPoint at, int charWidth, const std::u16string& text,
                          const LineHighlight& marked);
 
@@ -32,24 +34,24 @@ public:
     // next SetFile. Counts below 1 are refused (false): 0 would divide by zero.
     bool SetBytesPerLine(int count);
 
-    // The text painted while there is no data to show.
+    // The text painted while an empty file, or none, is shown.
     void SetEmptyText(const std::u16string& text);
 
     // Shows the file at `path` from its start, or nothing for a null path. False when the file
-    // cannot be opened: the previous file is closed all the same and the empty text is painted.
+    // cannot be opened: the previous file is closed all the same, the bars go, and the view says
+    // why in the system's words.
     bool SetFile(const wchar_t* path);
 
-    // The highlight: bytes drawn in the system's highlight colours, either a mark (what Find or Go
-    // To found) or the user's selection, which can be copied. Each replaces the other; a new file
-    // clears both. A mark may bring its first line into view: as the top line when it is hidden,
-    // or always.
+    // The selection: bytes drawn in the system's highlight colours, which Copy gives as the active
+    // pane shows them. The mouse, Select All, Find and Go To all make it; a new file clears it.
+    // One set in code may bring its first line into view: as the top line when it is hidden, or
+    // always. Shift+click extends it from its first byte.
     enum class Reveal { IfHidden, AtTop };
-    void SetMark(const ByteRange& range, Reveal reveal);
+    void SetSelection(const ByteRange& range, PreviewPane pane, Reveal reveal);
     void SelectAll();
     // A right click at this screen point: a byte outside the selection becomes the selection.
     void SelectForMenu(POINT screen);
-    ByteRange GetMark() const { return m_isSelection ? ByteRange{} : m_highlight; }
-    ByteRange GetSelection() const { return m_isSelection ? m_highlight : ByteRange{}; }
+    ByteRange GetSelection() const { return m_selection; }
     // The column the selection was made in, which decides how Copy gives it.
     PreviewPane GetActivePane() const { return m_pane; }
 
@@ -69,7 +71,7 @@ public:
 
     // What screen readers read (FilePreviewCtrlAccess_win.cpp): "Hex dump of <file name>"; the
     // visible lines as drawn, joined with CR LF (not const: it maps their bytes, as a paint does);
-    // the selection.
+    // the selection. The value is the shown text when there are no lines.
     std::u16string GetAccessibleName() const;
     std::u16string GetAccessibleValue();
     std::u16string GetAccessibleDescription() const;
@@ -88,7 +90,9 @@ private:
     void DrawLines(HDC dc, const RECT& client);
     void DrawLine(HDC dc, std::uint64_t line);
     void DrawEmptyText(HDC dc, const RECT& client);
-    void SetHighlight(const ByteRange& range, bool isSelection);
+    const std::u16string& GetShownText() const;
+    void MeasureCell();
+    void SetHighlight(const ByteRange& range);
     void ScrollToLine(std::int32_t line);
     void OnScrolled(int bar, std::int32_t position);
     void OnLeftButtonDown(WPARAM keys, LPARAM point);
@@ -106,10 +110,10 @@ private:
     PreviewLayout m_layout;
     int m_bytesPerLine = 16;
     std::u16string m_emptyText = u"No data to display";
+    std::u16string m_failedText;  // why the file asked for could not be opened; empty when it was
     std::uint64_t m_formattedLines = 0;
 
-    ByteRange m_highlight;
-    bool m_isSelection = false;
+    ByteRange m_selection;
     PreviewPane m_pane = PreviewPane::Hex;
     std::uint64_t m_anchor = 0;  // where the selection was started; Shift+click extends from it
     bool m_dragging = false;

@@ -13,8 +13,9 @@ std::wstring Wide(const std::u16string& text) {
     return std::wstring(AsWide(text), text.size());
 }
 
-// A read-only document named after the file, whose value is the lines on the screen and whose
-// description is the selection. It asks the control anew on every call, so it never goes stale.
+// A read-only document named after the file, which takes the focus, whose value is the lines on
+// the screen and whose description is the selection. It asks the control anew on every call, so it
+// never goes stale.
 class CPreviewAccessible final : public CWindowAccessible {
 public:
     explicit CPreviewAccessible(CFilePreviewCtrl& preview)
@@ -22,7 +23,8 @@ public:
 
 private:
     long GetRole() const override { return ROLE_SYSTEM_DOCUMENT; }
-    long GetStateBits() const override { return STATE_SYSTEM_READONLY; }
+    // Focused is added while it has the focus.
+    long GetStateBits() const override { return STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_READONLY; }
     std::wstring GetName() const override { return Wide(m_preview.GetAccessibleName()); }
     std::wstring GetValue() const override { return Wide(m_preview.GetAccessibleValue()); }
     std::wstring GetDescription() const override {
@@ -41,12 +43,13 @@ std::u16string CFilePreviewCtrl::GetAccessibleName() const {
     return name.empty() ? u"Hex dump" : u"Hex dump of " + name;
 }
 
-// The lines a paint draws, each formatted as DrawLine formats it; the empty text when that is
-// what is drawn. Whole lines: a line cut at the edge is still read whole.
+// The lines a paint draws, each formatted as DrawLine formats it; the empty text, or why the file
+// could not be opened, when that is what is drawn. Whole lines: a line cut at the edge is still
+// read whole.
 std::u16string CFilePreviewCtrl::GetAccessibleValue() {
     const std::uint64_t size = m_file.GetSize();
     if (size == 0)
-        return m_emptyText;
+        return GetShownText();
     RECT client = {};
     ::GetClientRect(m_hWnd, &client);
     const LineSpan span = LinesToDraw(m_layout, client.bottom);

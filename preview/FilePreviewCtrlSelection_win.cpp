@@ -1,7 +1,6 @@
-// The preview's highlight: the mark that Find and Go To set, and the selection that the mouse,
-// Select All and a right click make; the drag that scrolls past the edges, and the hidden caret
-// that magnifiers follow. The control never takes the focus, so a drag holds the mouse capture
-// until the button goes up or the capture is taken away.
+// The preview's selection, which the mouse, Select All, a right click, Find and Go To make; the
+// drag that scrolls past the edges, and the hidden caret that magnifiers follow. A drag holds the
+// mouse capture until the button goes up or the capture is taken away.
 #include <windows.h>
 
 #include <algorithm>
@@ -29,16 +28,19 @@ std::uint64_t CFilePreviewCtrl::GetTopOffset() const {
            static_cast<std::uint64_t>(m_bytesPerLine);
 }
 
-void CFilePreviewCtrl::SetHighlight(const ByteRange& range, bool isSelection) {
-    m_highlight = range;
-    m_isSelection = isSelection && range.count != 0;
+// Screen readers hear of it as a document's text selection, which is also its description.
+void CFilePreviewCtrl::SetHighlight(const ByteRange& range) {
+    m_selection = range;
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
-    ::NotifyWinEvent(EVENT_OBJECT_SELECTION, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
+    ::NotifyWinEvent(EVENT_OBJECT_TEXTSELECTIONCHANGED, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
+    ::NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
     UpdateCaret();
 }
 
-void CFilePreviewCtrl::SetMark(const ByteRange& range, Reveal reveal) {
-    SetHighlight(range, false);
+void CFilePreviewCtrl::SetSelection(const ByteRange& range, PreviewPane pane, Reveal reveal) {
+    m_anchor = range.start;
+    m_pane = pane;
+    SetHighlight(range);
     const auto line =
         static_cast<std::int32_t>(range.start / static_cast<std::uint64_t>(m_bytesPerLine));
     const bool shown =
@@ -55,7 +57,7 @@ void CFilePreviewCtrl::ScrollToLine(std::int32_t line) {
 
 void CFilePreviewCtrl::SelectAll() {
     m_anchor = 0;
-    SetHighlight({0, m_file.GetSize()}, true);
+    SetHighlight({0, m_file.GetSize()});
 }
 
 void CFilePreviewCtrl::SelectForMenu(POINT screen) {
@@ -64,9 +66,9 @@ void CFilePreviewCtrl::SelectForMenu(POINT screen) {
     if (!hit.hit)
         return;
     m_pane = hit.pane;
-    if (!m_isSelection || !IsInside(m_highlight, hit.offset)) {
+    if (!IsInside(m_selection, hit.offset)) {
         m_anchor = hit.offset;
-        SetHighlight({hit.offset, 1}, true);
+        SetHighlight({hit.offset, 1});
     }
 }
 
@@ -81,11 +83,11 @@ POINT CFilePreviewCtrl::CellOf(std::uint64_t offset, PreviewPane pane) const {
 
 POINT CFilePreviewCtrl::GetMenuPoint() const {
     POINT point = {0, 0};
-    if (m_highlight.count != 0) {
-        const auto line = static_cast<std::int64_t>(m_highlight.start /
+    if (m_selection.count != 0) {
+        const auto line = static_cast<std::int64_t>(m_selection.start /
                                                     static_cast<std::uint64_t>(m_bytesPerLine));
         if (line >= m_layout.m_topLine && line < m_layout.m_topLine + m_layout.m_pageRows) {
-            point = CellOf(m_highlight.start, m_pane);
+            point = CellOf(m_selection.start, m_pane);
             point.y += m_layout.m_charHeight;
         }
     }
@@ -99,7 +101,7 @@ void CFilePreviewCtrl::SetCaretActive(bool active) {
 }
 
 void CFilePreviewCtrl::UpdateCaret() {
-    if (!m_caretActive || m_highlight.count == 0 || m_hWnd == nullptr) {
+    if (!m_caretActive || m_selection.count == 0 || m_hWnd == nullptr) {
         if (m_caretMade)
             ::DestroyCaret();
         m_caretMade = false;
@@ -109,20 +111,22 @@ void CFilePreviewCtrl::UpdateCaret() {
     if (!m_caretMade)
         m_caretMade =
             ::CreateCaret(m_hWnd, nullptr, m_layout.m_charWidth, m_layout.m_charHeight) != FALSE;
-    const POINT at = CellOf(m_highlight.start, m_pane);
+    const POINT at = CellOf(m_selection.start, m_pane);
     ::SetCaretPos(at.x, at.y);
 }
 
 void CFilePreviewCtrl::OnLeftButtonDown(WPARAM keys, LPARAM point) {
+    // A tab stop: a click anywhere on it gives it the focus, as Tab does.
+    ::SetFocus(m_hWnd);
     const POINT at = ClientPoint(point);
     const ByteHit hit = HitTestByte(m_layout, m_bytesPerLine, m_file.GetSize(), at.x, at.y);
     if (!hit.hit)
         return;
     // Shift extends from the anchor of the selection there is; otherwise the press starts anew.
-    if ((keys & MK_SHIFT) == 0 || !m_isSelection)
+    if ((keys & MK_SHIFT) == 0 || m_selection.count == 0)
         m_anchor = hit.offset;
     m_pane = hit.pane;
-    SetHighlight(SpanBetween(m_anchor, hit.offset), true);
+    SetHighlight(SpanBetween(m_anchor, hit.offset));
     ::SetCapture(m_hWnd);
     m_dragging = ::GetCapture() == m_hWnd;
     m_dragPoint = at;
@@ -162,8 +166,8 @@ void CFilePreviewCtrl::ExtendDragTo(POINT client) {
     const std::uint64_t target =
         DragHit(m_layout, m_bytesPerLine, m_file.GetSize(), m_pane, client.x, y);
     const ByteRange range = SpanBetween(m_anchor, target);
-    if (range.start != m_highlight.start || range.count != m_highlight.count || !m_isSelection)
-        SetHighlight(range, true);
+    if (range.start != m_selection.start || range.count != m_selection.count)
+        SetHighlight(range);
 }
 
 void CFilePreviewCtrl::EndDrag() {

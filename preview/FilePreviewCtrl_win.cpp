@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <vector>
 
+#include "platform/system/ErrorText.h"
 #include "platform/system/WideText.h"
 #include "preview/LineFormat.h"
 
@@ -50,6 +52,14 @@ RECT GetClient(HWND window) {
     return client;
 }
 
+// One advance per character, all of one cell, for ExtTextOutW; kept between lines.
+const INT* CellAdvances(int charWidth, std::size_t count) {
+    thread_local std::vector<INT> advances;
+    if (advances.size() < count || (!advances.empty() && advances.front() != charWidth))
+        advances.assign(std::max(count, advances.size()), charWidth);
+    return advances.data();
+}
+
 }  // namespace
 
 CFilePreviewCtrl::CFilePreviewCtrl() : m_font(CreatePreviewFont()) {}
@@ -70,34 +80,48 @@ void CFilePreviewCtrl::SetEmptyText(const std::u16string& text) {
 
 bool CFilePreviewCtrl::SetFile(const wchar_t* path) {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    // Another file, or none: what was marked or selected belonged to the one before.
+    // Another file, or none: what was selected belonged to the one before.
     EndDrag();
-    if (m_highlight.count != 0)
-        SetHighlight({}, false);
+    if (m_selection.count != 0)
+        SetHighlight({});
     m_shownPath = FromWide(path);
+    m_failedText.clear();
+    bool opened = true;
     if (path == nullptr) {
         m_file.Close();
     } else if (!m_file.Open(FromWide(path))) {
-        return false;
+        // Nothing of the file before may stay: the view is cleared as for an empty file, with the
+        // reason in place of the empty text (a file that Windows holds, as it holds Boot\BCD).
+        m_failedText = u"Can't open this file: " + GetSystemErrorText(m_file.GetOpenError());
+        opened = false;
     }
-
-    // The layout cell is the size the font was asked for, read back from its description rather
-    // than measured from whatever face the system substituted.
-    std::int32_t charWidth = m_layout.m_charWidth;
-    std::int32_t charHeight = m_layout.m_charHeight;
-    LOGFONTW font = {};
-    if (::GetObjectW(m_font.Get(), sizeof(font), &font) == sizeof(font)) {
-        charWidth = font.lfWidth;
-        charHeight = font.lfHeight;
-    }
+    MeasureCell();
     const std::uint64_t size = m_file.GetSize();
-    ResetForFile(m_layout, charWidth, charHeight, GetLineCount(size, m_bytesPerLine),
-                 size != 0 ? GetLineChars(m_bytesPerLine) : 0);
+    ResetForFile(m_layout, m_layout.m_charWidth, m_layout.m_charHeight,
+                 GetLineCount(size, m_bytesPerLine), size != 0 ? GetLineChars(m_bytesPerLine) : 0);
     UpdateScrollBars();
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
     ::UpdateWindow(m_hWnd);
     ::NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
-    return true;
+    return opened;
+}
+
+// The cell is the face's: on a real machine "Courier" can be the raster face, whose advance is
+// not the width asked for, and the columns must match the clicks and the highlighted runs. The
+// rows keep the height asked for.
+void CFilePreviewCtrl::MeasureCell() {
+    LOGFONTW font = {};
+    if (::GetObjectW(m_font.Get(), sizeof(font), &font) == sizeof(font)) {
+        m_layout.m_charWidth = font.lfWidth;
+        m_layout.m_charHeight = font.lfHeight;
+    }
+    CMemoryDC dc(nullptr);
+    if (dc.Get() == nullptr)
+        return;
+    CSelectObject selected(dc.Get(), m_font.Get());
+    SIZE digit = {};
+    if (::GetTextExtentPoint32W(dc.Get(), L"0", 1, &digit) && digit.cx > 0)
+        m_layout.m_charWidth = digit.cx;
 }
 
 void CFilePreviewCtrl::UpdateScrollBars() {
@@ -129,6 +153,11 @@ BOOL CFilePreviewCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam,
             m_accessible.Reset();  // clients that still hold the object find it disconnected
             return FALSE;          // the static control cleans up after itself too
         }
+        case WM_GETDLGCODE:
+            // The arrows scroll the dump rather than move the focus; Enter and Esc stay the
+            // dialog's.
+            lResult = DLGC_WANTARROWS;
+            return TRUE;
         case WM_ERASEBKGND:
             lResult = 0;  // the paint covers every pixel; erasing first would only flicker
             return TRUE;
@@ -281,12 +310,17 @@ void CFilePreviewCtrl::DrawLine(HDC dc, std::uint64_t line) {
     ++m_formattedLines;
     const PreviewPoint at = LineOrigin(m_layout, line);
     const LineHighlight marked =
-        bytes != nullptr ? HighlightOnLine(range.offset, range.count, m_bytesPerLine, m_highlight)
+        bytes != nullptr ? HighlightOnLine(range.offset, range.count, m_bytesPerLine, m_selection)
                          : LineHighlight{};
     if (marked.any)
         DrawHighlightedLine(dc, at, m_layout.m_charWidth, text, marked);
     else
-        ::TextOutW(dc, at.x, at.y, AsWide(text), static_cast<int>(text.size()));
+        DrawPlainLine(dc, at, m_layout.m_charWidth, text);
+}
+
+void DrawPlainLine(HDC dc, PreviewPoint at, int charWidth, const std::u16string& text) {
+    ::ExtTextOutW(dc, at.x, at.y, 0, nullptr, AsWide(text), static_cast<UINT>(text.size()),
+                  CellAdvances(charWidth, text.size()));
 }
 
 // The line in five runs: plain, the highlighted hex digits, plain, the highlighted characters,
@@ -303,28 +337,36 @@ void DrawHighlightedLine(HDC dc, PreviewPoint at, int charWidth, const std::u16s
         ::SetTextColor(dc, highlighted ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : ink);
         ::SetBkColor(dc, highlighted ? ::GetSysColor(COLOR_HIGHLIGHT) : paper);
         if (ends[run] > first)
-            ::TextOutW(dc, at.x + first * charWidth, at.y, AsWide(text) + first, ends[run] - first);
+            ::ExtTextOutW(dc, at.x + first * charWidth, at.y, 0, nullptr, AsWide(text) + first,
+                          static_cast<UINT>(ends[run] - first),
+                          CellAdvances(charWidth, static_cast<std::size_t>(ends[run] - first)));
         first = std::max(first, ends[run]);
     }
     ::SetTextColor(dc, ink);
     ::SetBkColor(dc, paper);
 }
 
+const std::u16string& CFilePreviewCtrl::GetShownText() const {
+    return m_failedText.empty() ? m_emptyText : m_failedText;
+}
+
 void CFilePreviewCtrl::DrawEmptyText(HDC dc, const RECT& client) {
     CSelectObject font(dc, m_font.Get());
     ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    if (m_emptyText.empty()) {
+    if (GetShownText().empty()) {
         return;
     }
     // DrawTextExW takes a writable buffer even when it does not modify the text.
-    std::u16string text = m_emptyText;
-    RECT measured = {};
-    ::DrawTextExW(dc, AsWide(&text[0]), static_cast<int>(text.size()), &measured, DT_CALCRECT,
-                  nullptr);
+    std::u16string text = GetShownText();
+    // A reason in the system's words can be wider than the view: it wraps at the client's width.
+    RECT measured = {0, 0, client.right, 0};
+    ::DrawTextExW(dc, AsWide(&text[0]), static_cast<int>(text.size()), &measured,
+                  DT_CALCRECT | DT_WORDBREAK | DT_CENTER, nullptr);
     const PreviewRect placed = PlaceEmptyText(
         client.right, {measured.left, measured.top, measured.right, measured.bottom});
     RECT target = {placed.left, placed.top, placed.right, placed.bottom};
-    ::DrawTextExW(dc, AsWide(&text[0]), static_cast<int>(text.size()), &target, 0, nullptr);
+    ::DrawTextExW(dc, AsWide(&text[0]), static_cast<int>(text.size()), &target,
+                  DT_WORDBREAK | DT_CENTER, nullptr);
 }
 
 }  // namespace qs

@@ -36,6 +36,8 @@ protected:
     virtual void OnInitDialog() = 0;
     // Ends the box with IDOK, or says what is wrong and keeps it open.
     virtual void OnOK() = 0;
+    // Any other command of the box's controls.
+    virtual void OnCommand(int) {}
 };
 
 class CFindDlg : public CInputDlg {
@@ -52,7 +54,8 @@ private:
 
 class CGoToDlg : public CInputDlg {
 public:
-    // `current` is offered, selected, in hex; relative moves start from it.
+    // `current` is offered, selected, in hex; relative moves start from it. Switching the base
+    // rewrites what is typed in the new one.
     CGoToDlg(std::uint64_t current, std::uint64_t fileSize);
 
     // The offset accepted by OK.
@@ -61,7 +64,9 @@ public:
 private:
     void OnInitDialog() override;
     void OnOK() override;
+    void OnCommand(int id) override;
 
+    OffsetBase m_base = OffsetBase::Hex;  // the base the text is written in
     std::uint64_t m_current;
     std::uint64_t m_fileSize;
     std::uint64_t m_offset = 0;

@@ -50,6 +50,7 @@ BOOL CInputDlg::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM, LRE
         EndDialog(IDCANCEL);
         return TRUE;
     }
+    OnCommand(LOWORD(wParam));
     return FALSE;
 }
 
@@ -91,6 +92,20 @@ void CGoToDlg::OnInitDialog() {
     ::SetDlgItemTextW(m_hWnd, IDC_GOTO_OFFSET, AsWide(FormatOffset(m_current)));
     ::CheckRadioButton(m_hWnd, IDC_GOTO_HEX, IDC_GOTO_DECIMAL, IDC_GOTO_HEX);
     FocusEdit(m_hWnd, IDC_GOTO_OFFSET);
+}
+
+// A click, an arrow key or a mnemonic on either base: the offset keeps meaning the same place.
+void CGoToDlg::OnCommand(int id) {
+    if (id != IDC_GOTO_HEX && id != IDC_GOTO_DECIMAL)
+        return;
+    const OffsetBase base = ::IsDlgButtonChecked(m_hWnd, IDC_GOTO_DECIMAL) == BST_CHECKED
+                                ? OffsetBase::Decimal
+                                : OffsetBase::Hex;
+    if (base == m_base)
+        return;
+    const std::u16string typed = GetItemText(m_hWnd, IDC_GOTO_OFFSET);
+    ::SetDlgItemTextW(m_hWnd, IDC_GOTO_OFFSET, AsWide(RewriteOffset(typed, m_base, base)));
+    m_base = base;
 }
 
 void CGoToDlg::OnOK() {

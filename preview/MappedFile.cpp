@@ -19,7 +19,8 @@ bool CMappedFile::Open(const std::u16string& path) {
     if (m_fileHandle != mapping::kInvalidFile) {
         Close();
     }
-    m_fileHandle = mapping::OpenReadShared(path);
+    m_openError = 0;
+    m_fileHandle = mapping::OpenReadShared(path, &m_openError);
     if (m_fileHandle == mapping::kInvalidFile) {
         return false;
     }
@@ -44,6 +45,7 @@ bool CMappedFile::Close() {
     m_mappingHandle = mapping::kNoMapping;
     m_fileSize = 0;
     m_fileHandle = mapping::kInvalidFile;
+    m_openError = 0;
     return true;
 }
 

@@ -23,6 +23,9 @@ public:
     // (missing, denied, or held by a writer); nothing is open then. An empty file opens with size
     // 0 and no mapping; a failed mapping is not reported (GetBytes then gives null).
     bool Open(const std::u16string& path);
+    // Why the last Open failed: the system's error code (GetLastError, errno); 0 while a file is
+    // open or after Close.
+    std::uint32_t GetOpenError() const { return m_openError; }
 
     // Unmaps every thread's view, closes the mapping and the file. Always true.
     bool Close();
@@ -42,6 +45,7 @@ private:
     mapping::MappingHandle m_mappingHandle = mapping::kNoMapping;
     std::uint32_t m_granularity;
     std::uint64_t m_fileSize = 0;
+    std::uint32_t m_openError = 0;
     std::recursive_mutex m_viewLock;
     std::map<std::thread::id, mapping::View> m_views;
 };

@@ -52,43 +52,62 @@ std::u16string ToGroupedDecimal(std::uint64_t value) {
     return Ascii(digits);
 }
 
-}  // namespace
+// The typed number: its sign (0 for none) and value, or what stops it being one.
+struct Number {
+    char16_t sign = 0;
+    std::uint64_t value = 0;
+    OffsetError error = OffsetError::None;
+};
 
-OffsetParse ParseOffset(const std::u16string& text, OffsetBase base, std::uint64_t current,
-                        std::uint64_t fileSize) {
+Number ReadNumber(const std::u16string& text, OffsetBase base) {
+    Number number;
     std::size_t begin = 0, end = text.size();
     while (begin < end && IsBlank(text[begin]))
         ++begin;
     while (end > begin && IsBlank(text[end - 1]))
         --end;
-    if (begin == end)
-        return Refuse(OffsetError::Empty);
-    const char16_t sign = text[begin];
-    if (sign == u'+' || sign == u'-')
-        ++begin;
+    if (begin == end) {
+        number.error = OffsetError::Empty;
+        return number;
+    }
+    if (text[begin] == u'+' || text[begin] == u'-')
+        number.sign = text[begin++];
     const unsigned radix = base == OffsetBase::Hex ? 16 : 10;
     if (radix == 16 && end - begin > 2 && text[begin] == u'0' &&
         (text[begin + 1] == u'x' || text[begin + 1] == u'X'))
         begin += 2;
-    if (begin == end)
-        return Refuse(OffsetError::NotANumber);
     // Every character is checked before any overflow, so a typo is named as such.
-    for (std::size_t i = begin; i < end; ++i) {
-        if (DigitValue(text[i], radix) < 0)
-            return Refuse(OffsetError::NotANumber);
+    bool digits = begin != end;
+    for (std::size_t i = begin; digits && i < end; ++i)
+        digits = DigitValue(text[i], radix) >= 0;
+    if (!digits) {
+        number.error = OffsetError::NotANumber;
+        return number;
     }
-    std::uint64_t number = 0;
     for (std::size_t i = begin; i < end; ++i) {
         const auto digit = static_cast<std::uint64_t>(DigitValue(text[i], radix));
-        if (number > (kMax - digit) / radix)
-            return Refuse(OffsetError::Overflow);
-        number = number * radix + digit;
+        if (number.value > (kMax - digit) / radix) {
+            number.error = OffsetError::Overflow;
+            return number;
+        }
+        number.value = number.value * radix + digit;
     }
-    if (sign == u'+') {
+    return number;
+}
+
+}  // namespace
+
+OffsetParse ParseOffset(const std::u16string& text, OffsetBase base, std::uint64_t current,
+                        std::uint64_t fileSize) {
+    const Number read = ReadNumber(text, base);
+    if (read.error != OffsetError::None)
+        return Refuse(read.error);
+    std::uint64_t number = read.value;
+    if (read.sign == u'+') {
         if (number > kMax - current)
             return Refuse(OffsetError::Overflow);
         number += current;
-    } else if (sign == u'-') {
+    } else if (read.sign == u'-') {
         if (number > current)
             return Refuse(OffsetError::Negative);
         number = current - number;
@@ -96,6 +115,15 @@ OffsetParse ParseOffset(const std::u16string& text, OffsetBase base, std::uint64
     if (number >= fileSize)
         return Refuse(OffsetError::PastEnd);
     return {number, OffsetError::None};
+}
+
+std::u16string RewriteOffset(const std::u16string& text, OffsetBase from, OffsetBase to) {
+    const Number read = ReadNumber(text, from);
+    if (read.error != OffsetError::None || from == to)
+        return text;
+    const std::u16string digits =
+        to == OffsetBase::Hex ? FormatOffset(read.value) : Ascii(std::to_string(read.value));
+    return read.sign != 0 ? read.sign + digits : digits;
 }
 
 std::u16string GetOffsetErrorMessage(OffsetError error, std::uint64_t fileSize) {

@@ -22,6 +22,11 @@ struct OffsetParse {
 OffsetParse ParseOffset(const std::u16string& text, OffsetBase base, std::uint64_t current,
                         std::uint64_t fileSize);
 
+// The typed text rewritten from one base into the other, so that it still means the same place:
+// a leading + or - stays, hex is written as FormatOffset writes it. Text that is not a number in
+// `from` (or too large for 64 bits) comes back as it is.
+std::u16string RewriteOffset(const std::u16string& text, OffsetBase from, OffsetBase to);
+
 // One short sentence for the Go To dialog; for PastEnd it gives the file's size in hex and
 // decimal. Empty for None.
 std::u16string GetOffsetErrorMessage(OffsetError error, std::uint64_t fileSize);

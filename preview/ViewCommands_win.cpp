@@ -31,6 +31,11 @@ public:
     ~CSearchPump() {
         if (m_percent >= 0)
             ::SetWindowTextW(m_dialog, m_caption.c_str());
+        // Keys typed since the last look go with the search: an Esc pressed in its last moments
+        // would otherwise reach the key filter afterwards and hide the viewer.
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+        }
     }
     CSearchPump(const CSearchPump&) = delete;
     CSearchPump& operator=(const CSearchPump&) = delete;
@@ -107,12 +112,33 @@ void CViewDlg::RunCommand(UINT command) {
     }
 }
 
+// Where a search starts is the selection's first byte, as in other hex viewers: a new search
+// includes it, F3 starts one byte after it, Shift+F3 before it. Without a selection, the top line.
+std::uint64_t CViewDlg::GetSearchStart(std::uint64_t afterSelection) const {
+    const ByteRange selection = m_preview.GetSelection();
+    return selection.count != 0 ? selection.start + afterSelection : m_preview.GetTopOffset();
+}
+
 void CViewDlg::OpenFind() {
-    CFindDlg dialog(m_find);
+    // Up to a pattern's worth of selected bytes is offered; otherwise the last search.
+    FindRequest request = m_find;
+    const ByteRange selection = m_preview.GetSelection();
+    if (selection.count != 0 && selection.count <= kMaxPatternBytes) {
+        const auto count = static_cast<std::uint32_t>(selection.count);
+        const FindText offer = SuggestFindText(
+            m_preview.GetFile().GetBytes(static_cast<std::uint32_t>(selection.start), count), count,
+            m_preview.GetActivePane() == PreviewPane::Hex);
+        if (!offer.text.empty()) {
+            request.text = offer.text;
+            request.kind = offer.kind;
+        }
+    }
+    CFindDlg dialog(request);
     if (dialog.DoModal(m_hWnd) != IDOK)
         return;
+    m_find = std::move(request);
     m_hasFind = true;
-    FindAgain(true);
+    Search(true, GetSearchStart(0));
 }
 
 void CViewDlg::FindAgain(bool forward) {
@@ -120,24 +146,26 @@ void CViewDlg::FindAgain(bool forward) {
         OpenFind();
         return;
     }
-    // From the current match: forward from its second byte, backward from before it; without
-    // one, from the top line.
-    const ByteRange mark = m_preview.GetMark();
-    const std::uint64_t start = mark.count != 0 ? mark.start : m_preview.GetTopOffset();
+    Search(forward, GetSearchStart(forward ? 1 : 0));
+}
+
+void CViewDlg::Search(bool forward, std::uint64_t from) {
     CMappedFileSource source(m_preview.GetFile());
     SearchResult result;
     {
         const CWaitCursor wait;
         CSearchPump pump(m_hWnd);
         const SearchProgress progress = std::ref(pump);
-        result = forward ? FindForward(source, m_find.pattern, mark.count != 0 ? start + 1 : start,
-                                       progress)
-                         : FindBackward(source, m_find.pattern, start, progress);
+        result = forward ? FindForward(source, m_find.pattern, from, progress)
+                         : FindBackward(source, m_find.pattern, from, progress);
     }
     switch (result.outcome) {
         case SearchOutcome::Found:
-            m_preview.SetMark({result.offset, m_find.pattern.bytes.size()},
-                              CFilePreviewCtrl::Reveal::IfHidden);
+            // The match is the selection, in the column that shows what was typed.
+            m_preview.SetSelection(
+                {result.offset, m_find.pattern.bytes.size()},
+                m_find.kind == SearchKind::HexBytes ? PreviewPane::Hex : PreviewPane::Text,
+                CFilePreviewCtrl::Reveal::IfHidden);
             break;
         case SearchOutcome::NotFound:
             Tell(u"Cannot find \"" + m_find.text + u"\"", MB_ICONINFORMATION);
@@ -151,11 +179,10 @@ void CViewDlg::FindAgain(bool forward) {
 }
 
 void CViewDlg::OpenGoTo() {
-    const ByteRange mark = m_preview.GetMark();
-    CGoToDlg dialog(mark.count != 0 ? mark.start : m_preview.GetTopOffset(),
-                    m_preview.GetFileSize());
+    CGoToDlg dialog(GetSearchStart(0), m_preview.GetFileSize());
     if (dialog.DoModal(m_hWnd) == IDOK)
-        m_preview.SetMark({dialog.GetOffset(), 1}, CFilePreviewCtrl::Reveal::AtTop);
+        m_preview.SetSelection({dialog.GetOffset(), 1}, m_preview.GetActivePane(),
+                               CFilePreviewCtrl::Reveal::AtTop);
 }
 
 void CViewDlg::Copy(PreviewPane pane) {

@@ -28,14 +28,16 @@ public:
                               LRESULT& lResult) override;
 
     // The scroll keys and Esc, for every key press of the thread, whichever window it is meant
-    // for and also while the dialog is hidden. Never consumes the message.
+    // for and also while the dialog is hidden; they go on to their window. Then the dialog's own
+    // keys (Tab between the dump and "Close", Enter, Esc) for its own windows.
     bool PreTranslateMessage(MSG* message) override;
 
     // For benchmarks: the preview, whose scroll state tells which lines a key has brought up.
     const CFilePreviewCtrl& GetPreview() const { return m_preview; }
 
-    // Searches for what was last asked, forward or backward from the current match, wrapping
-    // once; opens Find when nothing has been asked yet. For benchmarks too.
+    // Searches for what was last asked, forward from one byte past the selection's first or
+    // backward from before it (or from the top line), wrapping once; opens Find when nothing has
+    // been asked yet. For benchmarks too.
     void FindAgain(bool forward);
 
 private:
@@ -45,6 +47,8 @@ private:
     bool TakeViewerKey(const MSG& message);
     void RunCommand(UINT command);
     void OpenFind();
+    std::uint64_t GetSearchStart(std::uint64_t afterSelection) const;
+    void Search(bool forward, std::uint64_t from);
     void OpenGoTo();
     void OpenMenu(POINT screen);
     void Copy(PreviewPane pane);
@@ -56,6 +60,7 @@ private:
     FindRequest m_find;
     bool m_hasFind = false;
     WPARAM m_keyUpToSwallow = 0;  // the key whose up would open a second menu
+    bool m_focusDump = false;     // shown again: the next activation gives the dump the focus
 };
 
 }  // namespace qs

@@ -44,7 +44,7 @@ void CViewDlg::LoadFile(const std::u16string& path) {
     // preview's invalidation of a null window would repaint every window on the screen.
     if (path.empty() || m_hWnd == nullptr)
         return;
-    // A file that cannot be opened still shows its path; the preview then shows its empty text.
+    // A file that cannot be opened still shows its path; the preview then says why.
     m_preview.SetFile(AsWide(path));
     ::SetWindowTextW(m_hWnd, AsWide(path));
 }
@@ -83,9 +83,21 @@ BOOL CViewDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM 
             }
             break;
         }
+        case WM_SHOWWINDOW:
+            // Shown by a call, not brought back with its owner.
+            m_focusDump = wParam != FALSE && lParam == 0;
+            break;
         case WM_ACTIVATE:
-            // Magnifiers follow the caret: it sits on the highlight while the viewer is active.
+            // Magnifiers follow the caret: it sits on the selection while the viewer is active.
             m_preview.SetCaretActive(LOWORD(wParam) != WA_INACTIVE);
+            // Opened or shown again, the viewer gives the dump the focus, in place of the control
+            // that the dialog's default processing would give it back to.
+            if (LOWORD(wParam) != WA_INACTIVE && m_focusDump && m_preview.m_hWnd != nullptr) {
+                m_focusDump = false;
+                ::SetFocus(m_preview.m_hWnd);
+                lResult = 0;
+                return TRUE;
+            }
             break;
         default:
             break;
@@ -96,35 +108,36 @@ BOOL CViewDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM 
 bool CViewDlg::PreTranslateMessage(MSG* message) {
     if (TakeViewerKey(*message))
         return true;
-    if (message->message != WM_KEYDOWN)
-        return false;
-    switch (message->wParam) {
-        case VK_ESCAPE:
-            ShowWindow(SW_HIDE);
-            break;
-        case VK_PRIOR:
-            ScrollPreview(SB_PAGEUP);
-            break;
-        case VK_NEXT:
-            ScrollPreview(SB_PAGEDOWN);
-            break;
-        case VK_END:
-            ScrollPreview(SB_BOTTOM);
-            break;
-        case VK_HOME:
-            ScrollPreview(SB_TOP);
-            break;
-        case VK_UP:
-            ScrollPreview(SB_LINEUP);
-            break;
-        case VK_DOWN:
-            ScrollPreview(SB_LINEDOWN);
-            break;
-        default:
-            break;
+    if (message->message == WM_KEYDOWN) {
+        switch (message->wParam) {
+            case VK_ESCAPE:
+                ShowWindow(SW_HIDE);
+                break;
+            case VK_PRIOR:
+                ScrollPreview(SB_PAGEUP);
+                break;
+            case VK_NEXT:
+                ScrollPreview(SB_PAGEDOWN);
+                break;
+            case VK_END:
+                ScrollPreview(SB_BOTTOM);
+                break;
+            case VK_HOME:
+                ScrollPreview(SB_TOP);
+                break;
+            case VK_UP:
+                ScrollPreview(SB_LINEUP);
+                break;
+            case VK_DOWN:
+                ScrollPreview(SB_LINEDOWN);
+                break;
+            default:
+                break;
+        }
     }
-    // The key goes on to the other filters and to its own window: the tree still moves.
-    return false;
+    // The key goes on to the other filters and to its own window: the tree still moves. The
+    // viewer's own messages get the dialog's navigation: Tab, and Enter for "Close".
+    return m_hWnd != nullptr && ::IsDialogMessageW(m_hWnd, message);
 }
 
 bool CViewDlg::TakeViewerKey(const MSG& message) {
@@ -185,7 +198,7 @@ LRESULT CViewDlg::OnInitDialog() {
     LoadFile(m_initialPath);
     if (CMessageLoop* loop = g_module.GetMessageLoop())
         loop->AddMessageFilter(this);
-    return TRUE;  // the focus goes to the first tab stop, "Close"
+    return TRUE;  // the focus goes to the first tab stop, the dump
 }
 
 void CViewDlg::ScrollPreview(int request) {

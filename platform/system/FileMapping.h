@@ -28,8 +28,9 @@ struct View {
 std::uint32_t GetGranularity();
 
 // Opens an existing regular file for reading. Other openers may read it but neither write nor
-// delete it while it is open (Win32; POSIX has no such sharing mode). kInvalidFile on failure.
-FileHandle OpenReadShared(const std::u16string& path);
+// delete it while it is open (Win32; POSIX has no such sharing mode). kInvalidFile on failure,
+// with the system's error code (GetLastError, errno) in `error` when one is given.
+FileHandle OpenReadShared(const std::u16string& path, std::uint32_t* error = nullptr);
 
 // The file's size in bytes; false when it cannot be read.
 bool QuerySize(FileHandle file, std::uint64_t* size);

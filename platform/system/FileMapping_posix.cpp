@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <new>
 
 #include "platform/system/FileMapping.h"
@@ -41,20 +42,25 @@ std::uint32_t GetGranularity() {
     return PageSize();
 }
 
-FileHandle OpenReadShared(const std::u16string& path) {
-    if (path.empty() || path.find(u'\0') != std::u16string::npos) {
+FileHandle OpenReadShared(const std::u16string& path, std::uint32_t* error) {
+    const auto fail = [error](int code) {
+        if (error != nullptr)
+            *error = static_cast<std::uint32_t>(code);
         return kInvalidFile;
+    };
+    if (path.empty() || path.find(u'\0') != std::u16string::npos) {
+        return fail(ENOENT);
     }
     // O_NONBLOCK: a FIFO must not hang the open. Only regular files are accepted, as CreateFileW
     // refuses folders without FILE_FLAG_BACKUP_SEMANTICS.
     const int fd = open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        return kInvalidFile;
+        return fail(errno);
     }
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
-        return kInvalidFile;
+        return fail(EISDIR);
     }
     detail::Count(detail::g_counters.filesOpened);
     return fd;

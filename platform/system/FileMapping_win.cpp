@@ -22,9 +22,11 @@ std::uint32_t GetGranularity() {
     return info.dwAllocationGranularity;
 }
 
-FileHandle OpenReadShared(const std::u16string& path) {
+FileHandle OpenReadShared(const std::u16string& path, std::uint32_t* error) {
     // CreateFileW would stop at an embedded NUL and open a different file.
     if (path.find(u'\0') != std::u16string::npos) {
+        if (error != nullptr)
+            *error = ERROR_INVALID_NAME;
         return kInvalidFile;
     }
     // FILE_SHARE_READ only: while the file is shown nobody may write or delete it, and a file that
@@ -32,6 +34,8 @@ FileHandle OpenReadShared(const std::u16string& path) {
     HANDLE file = CreateFileW(AsWide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
+        if (error != nullptr)
+            *error = GetLastError();
         return kInvalidFile;
     }
     detail::Count(detail::g_counters.filesOpened);

@@ -172,6 +172,24 @@ TEST(ByteSearchTest, ParsesTextUtf16AndHexOrSaysWhatIsWrong) {
             fold += char('0' + f);
         EXPECT_EQ(fold, row.fold);
     }
+    // Find offers the selected bytes as text while they are printable, else, or from the hex
+    // column, as pairs; each parses back to the same bytes.
+    const struct {
+        std::string bytes;
+        bool hex;
+        int kind;
+        const char16_t* text;
+    } offers[] = {{"MZ ~", 0, T, u"MZ ~"},   {"MZ", 1, X, u"4D 5A"},
+                  {"M\x7F", 0, X, u"4D 7F"}, {std::string(1, '\0'), 0, X, u"00"},
+                  {"", 0, T, u""},           {std::string(1025, 'a'), 0, T, u""}};
+    for (const auto& row : offers) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(row.bytes.data());
+        const FindText offer = SuggestFindText(bytes, row.bytes.size(), row.hex);
+        EXPECT_EQ(offer.text, row.text) << (&row - offers);
+        EXPECT_EQ(int(offer.kind), row.kind) << (&row - offers);
+        const SearchPattern back = ParsePattern(offer.text, offer.kind, true).pattern;
+        EXPECT_EQ(std::string(back.bytes.begin(), back.bytes.end()), *row.text ? row.bytes : "");
+    }
 }
 
 TEST(OffsetInputTest, ParsesAbsoluteAndRelativeOffsetsOrSaysWhatIsWrong) {
@@ -207,6 +225,19 @@ TEST(OffsetInputTest, ParsesAbsoluteAndRelativeOffsetsOrSaysWhatIsWrong) {
     EXPECT_EQ(GetOffsetErrorMessage(E::PastEnd, 0x3B9ACA00),
               u"The offset is past the end of the "
               u"file, which holds 0x3B9ACA00 (1,000,000,000) bytes.");
+    // A switch of base rewrites the number typed; what is none stays as it was.
+    const struct {
+        const char16_t* text;
+        OffsetBase from, to;
+        const char16_t* rewritten;
+    } switches[] = {{u"00000064", H, D, u"100"},
+                    {u" 100 ", D, H, u"00000064"},
+                    {u"-0x1F", H, D, u"-31"},
+                    {u"1A", D, H, u"1A"},
+                    {u"18446744073709551615", D, H, u"FFFFFFFFFFFFFFFF"},
+                    {u"", H, D, u""}};
+    for (const auto& row : switches)
+        EXPECT_EQ(RewriteOffset(row.text, row.from, row.to), row.rewritten) << (&row - switches);
     EXPECT_EQ(FormatOffset(0x1A2B) + FormatOffset(0x123456789) + FormatOffset(~0ull),
               u"00001A2B"
               u"123456789"

@@ -112,7 +112,9 @@ TEST_F(MappedFileTest, FailedOpenLeavesNothingOpenAndEmptyFilesHaveNoMapping) {
     for (const std::u16string& bad : {good + u".missing", m_dir.u16string(), std::u16string()}) {
         ASSERT_TRUE(file.Open(good));
         ASSERT_NE(file.GetBytes(0, 10), nullptr);
+        EXPECT_EQ(file.GetOpenError(), 0u);
         EXPECT_FALSE(file.Open(bad));
+        EXPECT_NE(file.GetOpenError(), 0u);  // the system's reason, for the view to tell
         EXPECT_EQ(file.GetSize(), 0u);
         EXPECT_EQ(file.GetBytes(0, 10), nullptr);
         EXPECT_TRUE(AllReleased(start));

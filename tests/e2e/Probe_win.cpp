@@ -21,11 +21,13 @@
 //   qs_probe selected            the selected item's text
 //   qs_probe view | viewcloser   the view dialog's state (PrintView) | its close box: "x y"
 //   qs_probe wheel <delta>       posts the view dialog a wheel message
-//   qs_probe shows <path|-> <n> [column [mark count]]  whether the preview shows the file from
-//                                line n and that column (-1: one cell from the edge), with count
-//                                bytes from offset mark highlighted (CheckPreview)
-//   qs_probe cell <n> <column> <offset> hex|text  the screen point of the middle of that byte's
-//                                cell while the preview shows line n and that column on top
+//   qs_probe shows <path|-[text]> <n> [column [mark count]]  whether the preview shows the file
+//                                from line n and that column (-1: one cell from the edge), with
+//                                count bytes from offset mark highlighted (CheckPreview); "-" the
+//                                empty text, "-text" that text in its place
+//   qs_probe cell <n> <column> <offset> hex|text|blank  the screen point of the middle of that
+//                                byte's cell (or of the blank after its hex digits) while the
+//                                preview shows line n and that column on top
 //   qs_probe narrow <width>      makes the preview that many pixels wide
 //   qs_probe acc preview|link [<path>|do]  the preview's or the About link's object as a screen
 //                                reader reads it (PrintAccessible)
@@ -343,12 +345,13 @@ int CheckPreview(HWND view, const std::wstring& path, int top, int column, int m
     SelectObject(dc[1], CreateFontW(cell.cy, cell.cx, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE,
                                     ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                     ANTIALIASED_QUALITY, FIXED_PITCH | FF_DONTCARE, L"Courier"));
-    if (path == L"-") {
-        wchar_t text[] = L"No data to display";
-        RECT r{};
-        DrawTextExW(dc[1], text, -1, &r, DT_CALCRECT, nullptr);
+    if (path[0] == L'-') {
+        std::wstring text = path.size() > 1 ? path.substr(1) : L"No data to display";
+        RECT r{0, 0, width, 0};
+        const UINT format = DT_WORDBREAK | DT_CENTER;
+        DrawTextExW(dc[1], &text[0], -1, &r, DT_CALCRECT | format, nullptr);
         OffsetRect(&r, width / 2 - r.right / 2, 0);
-        DrawTextExW(dc[1], text, -1, &r, 0, nullptr);
+        DrawTextExW(dc[1], &text[0], -1, &r, format, nullptr);
     } else {
         std::vector<std::uint8_t> bytes(1 << 20);
         DWORD size = 0;
@@ -555,9 +558,9 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"cell" && argc > 5) {  // a hex byte's cell is its two digits
         const SIZE cell = Cell();
         const int offset = _wtoi(argv[4]), k = offset % 10;
-        const bool hex = argv[5][0] == L'h';
-        POINT p{(hex ? 10 + 3 * k - _wtoi(argv[3]) : 41 + k - _wtoi(argv[3])) * cell.cx +
-                    (hex ? cell.cx : cell.cx / 2),
+        const bool hex = argv[5][0] == L'h', blank = argv[5][0] == L'b';
+        const int column = (blank ? 12 + 3 * k : hex ? 10 + 3 * k : 41 + k) - _wtoi(argv[3]);
+        POINT p{column * cell.cx + (hex ? cell.cx : cell.cx / 2),
                 (offset / 10 - _wtoi(argv[2])) * (cell.cy - 1) + cell.cy / 2};
         return !ClientToScreen(preview, &p) || std::printf("%ld %ld\n", p.x, p.y) < 0;
     }

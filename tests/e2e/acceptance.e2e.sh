@@ -17,6 +17,8 @@ for at in 1000 3000; do
     printf 'Windows Boot Manager' | dd of="$volume/bootmgr" bs=1 seek=$at conv=notrunc status=none
 done
 truncate -s 3G "$volume/Recovery/zeros.bin"  # slow to search for zeros that end in a one
+# Its first bytes once more, further on: a Find from offset 0 must not skip them there.
+printf 'Quar' | dd of="$volume/bootmgr" bs=1 seek=2000 conv=notrunc status=none
 
 # The probe's view lines as variables: V_main, V_view, V_preview, V_close, V_grip ("<visible>
 # <left> <top> <right> <bottom>"), V_rows ("<rows> <hwnd>"), V_caption.
@@ -122,10 +124,11 @@ read -r _ ml mt mr mb _ vl vt vr vb <<<"$V_main $V_view"
     qs_fail "not centred over the main window: $V_view over $V_main"
 handle=${V_rows#* } rows=${V_rows%% *}
 read -r _ l t r b <<<"$V_preview"
-# A screen reader reads the file's name and the lines shown, each as the probe formats it.
+# A screen reader reads the file's name and the lines shown, each as the probe formats it; the
+# dump has the focus (focusable, focused, read-only).
 eval "$(qs_probe acc preview "$bootmgr")" && ((acc_lines == rows || acc_lines == rows + 1)) &&
     [ "$acc_role $acc_state $acc_name|$acc_description|${#acc_value} $acc_value" = \
-        "15 0x00000040 Hex dump of bootmgr|No selection|51 $acc_dump" ] ||
+        "15 0x00100044 Hex dump of bootmgr|No selection|51 $acc_dump" ] ||
     qs_fail "a screen reader reads: $(qs_probe acc preview)"
 
 # Keys, the real wheel's notches (down, up), posted wheel deltas (more than one notch up, and 0,
@@ -203,6 +206,18 @@ move "$V_view" $((1260 - r + l)) $((1004 - b + t))
 expect_view "$bootmgr" "$bootmgr" 0
 sized=$V_view rows=${V_rows%% *}
 
+# The dump's menu offers its four copies only with bytes selected;
+# Select All, Go To and Find always.
+expect_copies() {
+    local states
+    states=$(qs_probe menuitems | cut -d' ' -f1 | tr '\n' ' ')
+    [ "$states" = "$1" ] || qs_fail "the menu's items are '$states', not '$1'"
+}
+qs_step "the dump's menu with nothing selected"
+xdotool key shift+F10 sleep 0.7
+expect_copies "grey grey grey grey on on on "
+xdotool key Escape
+
 # Find, again, around the end and back; by hex bytes; a string that is absent. Go To, and past the
 # end. Each box opens with the last text selected, so typing replaces it; a mnemonic picks a kind.
 find() {
@@ -219,16 +234,15 @@ for key_top_mark in F3/300/3000 F3/100/1000 shift+F3/300/3000; do
     xdotool key $key
     expect_view "$bootmgr" "$bootmgr" $top -1 $mark 20
 done
-find "${w[@]}" '57 69 6E 64 6F 77 73' x  # "Windows", forward from 3001 and around
-expect_view "$bootmgr" "$bootmgr" 100 -1 1000 7
+find "${w[@]}" '57 69 6E 64 6F 77 73' x  # "Windows", a new search from the match at 3000 itself
+expect_view "$bootmgr" "$bootmgr" 300 -1 3000 7
 
-qs_step "a string that is absent; Ctrl+C with nothing selected"
-clipboard=$(timeout 5 xclip -o -selection clipboard 2>/dev/null)
+qs_step "the match is the selection: Ctrl+C copies it as searched; a string that is absent"
 xdotool key ctrl+c
-expect_clipboard "$clipboard"
+expect_clipboard "57 69 6E 64 6F 77 73"
 find "${w[@]}" 'no such text' t
 qs_expect_box 'unowned Cannot find "no such text"'
-expect_view "$bootmgr" "$bootmgr" 100 -1 1000 7
+expect_view "$bootmgr" "$bootmgr" 300 -1 3000 7
 
 qs_step "Go To an offset; past the end the box says so and nothing moves"
 find ctrl+g 'Go To' 64
@@ -240,23 +254,27 @@ qs_probe dismiss "$(cut -d' ' -f2 <<<"$boxes")" >/dev/null
 xdotool sleep 0.5 key Escape
 expect_view "$bootmgr" "$bootmgr" 10 -1 100 1
 
+qs_step "Go To in decimal: the offset offered is rewritten, and still means the same place"
+xdotool key ctrl+g && wait_window 'Go To' >/dev/null || qs_fail "no Go To box"
+xdotool sleep 0.3 key alt+d Return sleep 0.5
+expect_view "$bootmgr" "$bootmgr" 10 -1 100 1
+
+qs_step "Go To 0, then Find the bytes there: a new search starts at the selection, itself included"
+find ctrl+g 'Go To' 0
+expect_view "$bootmgr" "$bootmgr" 0 -1 0 1
+find "${w[@]}" Quar t
+expect_view "$bootmgr" "$bootmgr" 0 -1 0 4
+
 # Selections: dragged over the hex column, then the character column, each copied as it shows;
 # extended with Shift; the menu's Copy Offset and, from Shift+F10, Select All.
 drag() {
     xdotool mousemove $(qs_probe cell 0 -1 $1 $3) sleep 0.2 mousedown 1 \
         mousemove --sync $(qs_probe cell 0 -1 $2 $3) sleep 0.2 mouseup 1 sleep 0.5
 }
-# The dump's menu offers its four copies only with bytes selected (Go To's mark is no selection);
-# Select All, Go To and Find always.
-expect_copies() {
-    local states
-    states=$(qs_probe menuitems | cut -d' ' -f1 | tr '\n' ' ')
-    [ "$states" = "$1" ] || qs_fail "the menu's items are '$states', not '$1'"
-}
 qs_step "select and copy"
-xdotool key Home shift+F10 sleep 0.7
-expect_copies "grey grey grey grey on on on "
-xdotool key Escape
+xdotool key Home
+click "$(qs_probe cell 0 -1 3 blank)"  # the blank after a pair is its byte's
+expect_view "$bootmgr" "$bootmgr" 0 -1 3 1
 drag 0 3 hex
 expect_view "$bootmgr" "$bootmgr" 0 -1 0 4
 xdotool key ctrl+c
@@ -276,6 +294,7 @@ xdotool key Down Down Down Down Return
 expect_clipboard 00000002
 xdotool key shift+F10 sleep 0.7
 [ "$(qs_probe menus | wc -l)" = 1 ] || qs_fail "Shift+F10 opened no menu"
+[ -z "${QS_SHOTS:-}" ] || qs_screenshot "$QS_SCRATCH/dump-menu.png"
 xdotool key Down Down Down Down Down Return
 expect_view "$bootmgr" "$bootmgr" 0 -1 0 4096
 
@@ -290,11 +309,16 @@ expect_hidden
 qs_probe shows "$bootmgr" 1 -1 0 4096 >/dev/null || qs_fail "the hidden preview did not scroll"
 [ "$(qs_probe selected)" = BOOTNXT ] || qs_fail "the tree did not take the key"
 
-qs_step "view Boot\\en-US\\bootmgr.exe.mui by the menu, where the viewer was"
+qs_step "view Boot\\en-US\\bootmgr.exe.mui by the menu, where the viewer was; Tab, Enter"
 mui=${QS_VOLUME}Boot\\en-US\\bootmgr.exe.mui
 pick bootmgr.exe.mui 1
 expect_view "$mui" "$mui" 0
 [ "$V_view" = "$sized" ] && [ "${V_rows#* }" = "$handle" ] || qs_fail "not reused: $V_view"
+eval "$(qs_probe acc preview)" && ((acc_state & 4)) || qs_fail "Close kept the focus: $acc_state"
+xdotool key Tab sleep 0.3  # to "Close", then back to the dump, where Enter still hides
+eval "$(qs_probe acc preview)" && ! ((acc_state & 4)) || qs_fail "Tab left the focus: $acc_state"
+xdotool key Tab Return
+expect_hidden
 
 qs_step "a long search shows its progress in the caption; Esc stops it, the view stays"
 click "$(point Recovery)" && xdotool key Right sleep 1
@@ -312,16 +336,18 @@ xdotool key Escape
 expect_view "$zeros" "$zeros" 0
 [ -z "$(qs_probe boxes)" ] || qs_fail "a message box appeared"
 
+qs_step "view a file another program holds: nothing of the file before, and why"
+hold "$volume/Boot/BCD"
+click "$(point BCD)" 2
+eval "$(qs_probe acc preview)"
+[[ "$acc_value" == "Can't open this file: "?* ]] || qs_fail "a screen reader reads '$acc_value'"
+expect_view "${QS_VOLUME}Boot\\BCD" "-$acc_value" 0
+[ -z "$(qs_probe boxes)" ] || qs_fail "a message box appeared"
+release
+
 qs_step "view an empty file"
 click "$(point BOOTNXT)" 2
 expect_view "${QS_VOLUME}BOOTNXT" - 0
-
-qs_step "view a file another program holds"
-hold "$volume/Boot/BCD"
-click "$(point BCD)" 2
-expect_view "${QS_VOLUME}Boot\\BCD" - 0
-[ -z "$(qs_probe boxes)" ] || qs_fail "a message box appeared"
-release
 
 qs_step "hide with the close box, then Esc"
 click "$(qs_probe viewcloser)"

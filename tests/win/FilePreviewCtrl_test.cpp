@@ -107,9 +107,14 @@ TEST_F(FilePreviewCtrlTest, BarsFollowTheFileOnlyChangesRepaintAndDestroyingRele
     EXPECT_EQ(toBottom, Bar(SB_VERT).nPage);
     EXPECT_EQ(LinesFormattedBy(WM_VSCROLL, SB_PAGEDOWN), 0u);
 
-    // A file that can't be opened changes nothing else: the bars stay until the next file.
+    // A file that can't be opened leaves nothing of the one before (no bars, no lines) and says
+    // why, in the system's words after our own.
     EXPECT_FALSE(m_preview.SetFile(L"C:\\qs-preview-missing\\nothing.bin"));
-    EXPECT_EQ(Bars(), both);
+    EXPECT_EQ(Bars(), 0);
+    EXPECT_EQ(m_preview.GetLayout().m_lineCount, 0u);
+    const std::u16string reason = m_preview.GetAccessibleValue();
+    EXPECT_TRUE(reason.rfind(u"Can't open this file: ", 0) == 0 && reason.size() > 24)
+        << std::string(reason.begin(), reason.end());
     Resize(400, 300);  // 25 bytes fit: no bars
     ASSERT_TRUE(Show(L"small.bin", 25));
     EXPECT_EQ(Bars(), 0);
@@ -132,6 +137,37 @@ TEST_F(FilePreviewCtrlTest, BarsFollowTheFileOnlyChangesRepaintAndDestroyingRele
     m_parent = nullptr;
     EXPECT_EQ(m_preview.m_hWnd, nullptr);
     EXPECT_TRUE(::DeleteFileW(m_files.back().c_str()));
+}
+
+// A drag below the dump scrolls it a line a tick, the selection following; when another window
+// takes the mouse midway, the drag ends there: no more ticks, and later moves select nothing.
+TEST_F(FilePreviewCtrlTest, ADragThatLosesTheMouseEndsAndItsTimerWithIt) {
+    ASSERT_TRUE(Show(L"lost.bin", 2000));
+    auto pump = [message = MSG{}](DWORD ms) mutable {
+        for (const DWORD end = ::GetTickCount() + ms; ::GetTickCount() < end; ::Sleep(10))
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                ::DispatchMessageW(&message);
+    };
+    ::SendMessageW(m_static, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(80, 5));  // byte 0's digits
+    ASSERT_EQ(::GetCapture(), m_static);
+    POINT below = {80, Client().bottom + 20};  // where the pointer is too, for Wine's own moves
+    ::ClientToScreen(m_static, &below);
+    ::SetCursorPos(below.x, below.y);
+    ::SendMessageW(m_static, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(80, Client().bottom + 20));
+    pump(400);
+    const std::int32_t top = m_preview.GetLayout().m_topLine;
+    const ByteRange dragged = m_preview.GetSelection();
+    EXPECT_GT(top, 0);
+    EXPECT_EQ(dragged.start, 0u);
+    EXPECT_EQ(dragged.count, (top + (Client().bottom - 1) / 13) * 10u + 1);
+
+    ::SetCapture(m_parent);  // the preview hears WM_CAPTURECHANGED
+    pump(300);
+    EXPECT_EQ(m_preview.GetLayout().m_topLine, top);
+    EXPECT_FALSE(::KillTimer(m_static, 0x5153)) << "the drag's timer outlived it";
+    ::SendMessageW(m_static, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(80, 5));
+    EXPECT_EQ(m_preview.GetSelection().count, dragged.count);
+    ::ReleaseCapture();
 }
 
 // Real mouse input: the hit-test and the press on the bar must reach the default procedure (a
