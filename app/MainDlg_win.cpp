@@ -47,6 +47,10 @@ BOOL CMainDlg::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lPara
         case WM_VIEW_FILE:
             lResult = OnViewFile(lParam);
             return TRUE;
+        case WM_SIZE_LINES_CHANGED:
+            UpdateSizeLines();
+            lResult = 0;
+            return TRUE;
         case WM_COMMAND:
             // By command id alone, whatever sent it: these are never reflected.
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
@@ -63,7 +67,15 @@ BOOL CMainDlg::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lPara
 
 bool CMainDlg::PreTranslateMessage(MSG* message) {
     // From the destruction of its window on, the dialog consumes nothing.
-    return m_hWnd != nullptr && ::IsDialogMessageW(m_hWnd, message);
+    if (m_hWnd == nullptr)
+        return false;
+    // F5 reads the volume again, from whichever of the dialog's windows has the focus.
+    if (message->message == WM_KEYDOWN && message->wParam == VK_F5 &&
+        (message->hwnd == m_hWnd || ::IsChild(m_hWnd, message->hwnd))) {
+        m_tree.Reread();
+        return true;
+    }
+    return ::IsDialogMessageW(m_hWnd, message);
 }
 
 bool CMainDlg::OnIdle() {
@@ -130,6 +142,24 @@ LRESULT CMainDlg::OnViewFile(LPARAM lParam) {
     // Shown and activated; a hidden dialog comes back where it was, at the size it had.
     m_viewDlg->ShowWindow(SW_SHOW);
     return 1;  // the sender ignores it
+}
+
+void CMainDlg::UpdateSizeLines() {
+    const struct {
+        int id;
+        std::u16string text;
+    } lines[] = {{IDC_VOLUME_LINE, m_tree.GetVolumeLine()},
+                 {IDC_SELECTION_LINE, m_tree.GetSelectionLine()}};
+    for (const auto& line : lines) {
+        const HWND control = GetDlgItem(line.id);
+        if (control == nullptr)
+            continue;
+        const int length = ::GetWindowTextLengthW(control);
+        std::wstring shown(static_cast<size_t>(length) + 1, L'\0');
+        shown.resize(static_cast<size_t>(::GetWindowTextW(control, shown.data(), length + 1)));
+        if (FromWide(shown.c_str(), shown.size()) != line.text)
+            ::SetWindowTextW(control, AsWide(line.text));
+    }
 }
 
 void CMainDlg::CloseDialog(int id) {

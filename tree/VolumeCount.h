@@ -1,0 +1,46 @@
+// The count of a whole volume's sizes on the worker thread. A volume of a few thousand folders
+// takes seconds to walk, and on the window thread the tree and the viewer would stand still for
+// that long; so the walk runs on the program's one worker thread, and the window thread only
+// picks up its result. The job never touches a window: it leaves the totals here, under the lock,
+// and posts a nudge that carries nothing but the count's generation. Win32 only.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/system/WorkerThread.h"
+#include "tree/FolderTotals.h"
+
+namespace qs {
+
+class CVolumeCount {
+public:
+    CVolumeCount() = default;
+    // Stops a count that still runs; it ends between two folders.
+    ~CVolumeCount() = default;
+    CVolumeCount(const CVolumeCount&) = delete;
+    CVolumeCount& operator=(const CVolumeCount&) = delete;
+
+    // Starts a new generation's count below rootPath, after stopping the one that runs. When it
+    // is done, `message` is posted to `window` with the generation as wParam. Returns it.
+    unsigned Start(const std::u16string& rootPath, HWND window, UINT message);
+    // The totals of that generation, once, if it is the newest and has ended; null otherwise (a
+    // nudge from a count that a newer one replaced).
+    std::unique_ptr<FolderTotals> Take(unsigned generation);
+    // Asks the count to end, without waiting: the program is closing.
+    void RequestStop() { m_thread.RequestStop(); }
+    bool IsCounting() const;
+
+private:
+    mutable std::mutex m_lock;
+    unsigned m_generation = 0;  // the newest count's, written by the window thread only
+    bool m_counting = false;
+    std::unique_ptr<FolderTotals> m_done;
+    // Last: it goes first, so that the job has ended before the state it writes goes.
+    CWorkerThread m_thread;
+};
+
+}  // namespace qs
