@@ -2,8 +2,8 @@
 // per-sample ratios (a busy spell slows a sample and its floor alike):
 // - counting a staged volume of 10,000 files in 1,000 folders through the program's walk, beside
 //   a bare FindFirstFileExW walk (FindExInfoBasic, large fetches) that sums the same sizes;
-// - populating a folder of 1,000 files while a count runs, beside the same population with no
-//   count running.
+// - populating a folder of 1,000 files while the program's count runs, beside the same
+//   population with no count running.
 // Goal for both: at most 1.2 x. Also prints the totals' memory a folder. Exits 1 when a goal is
 // missed, 2 when the run could not do its work. Usage: VolumeCount_winbench [runs]
 #include <windows.h>
@@ -22,8 +22,9 @@
 #include "bench/TableLine.h"
 #include "bench/WinBench.h"
 #include "platform/system/FolderLister.h"
+#include "platform/system/StagedVolumeQueries.h"
+#include "platform/system/Text.h"
 #include "platform/system/WideText.h"
-#include "platform/system/WorkerThread.h"
 #include "tree/FileTreeCtrl.h"
 #include "tree/FolderTotals.h"
 
@@ -84,14 +85,17 @@ int main(int argc, char** argv) {
     const fs::path stage =
         fs::path(temp) / (L"qs-count-bench-" + std::to_wstring(::GetCurrentProcessId()));
     const std::wstring root = L"\\\\?\\" + stage.wstring();
-    const std::wstring volume = root + L"\\volume", files = root + L"\\files";
+    // The tree's volume holds the counted folders and the folder it expands.
+    const std::wstring volume = root + L"\\volume", folders = volume + L"\\folders",
+                       files = volume + L"\\files";
     std::printf("staging 10,000 files in 1,000 folders, and a folder of 1,000 files...\n");
     ::CreateDirectoryW(root.c_str(), nullptr);
     ::CreateDirectoryW(volume.c_str(), nullptr);
+    ::CreateDirectoryW(folders.c_str(), nullptr);
     ::CreateDirectoryW(files.c_str(), nullptr);
     std::uint64_t stagedBytes = 0;
     for (int f = 0; f < 1000; ++f) {
-        const std::wstring folder = volume + L"\\folder" + std::to_wstring(f);
+        const std::wstring folder = folders + L"\\folder" + std::to_wstring(f);
         ::CreateDirectoryW(folder.c_str(), nullptr);
         for (int i = 0; i < 10; ++i) {
             const DWORD size = static_cast<DWORD>((f * 10 + i) % 4096);
@@ -103,12 +107,13 @@ int main(int argc, char** argv) {
         MakeFile(files + L"\\file" + std::to_wstring(i) + L".dat", 100);
 
     // The program's walk gives what the bare walk gives, or neither figure means anything.
+    const std::u16string foldersPath = qs::FromWide(folders.c_str());
     const std::u16string volumePath = qs::FromWide(volume.c_str()) + u"\\";
     const std::unique_ptr<qs::FolderLister> lister = qs::MakeFolderLister();
     qs::FolderTotals totals;
     std::uint64_t bareBytes = 0, bareFiles = 0;
-    BareWalk(volume, bareBytes, bareFiles);
-    if (!totals.Count(*lister, volumePath, nullptr) || totals.Find(u"") == nullptr ||
+    BareWalk(folders, bareBytes, bareFiles);
+    if (!totals.Count(*lister, foldersPath, nullptr) || totals.Find(u"") == nullptr ||
         totals.Find(u"")->bytes != stagedBytes || totals.Find(u"")->files != 10000 ||
         bareBytes != stagedBytes || bareFiles != 10000 || totals.FolderCount() != 1001)
         Fail("the staged volume was not made, or a walk did not see all of it");
@@ -116,11 +121,11 @@ int main(int argc, char** argv) {
     std::vector<double> counts, walks;
     for (int i = 0; i < runs; ++i) {
         LONGLONG start = Now();
-        totals.Count(*lister, volumePath, nullptr);
+        totals.Count(*lister, foldersPath, nullptr);
         counts.push_back(MillisecondsSince(start));
         bareBytes = bareFiles = 0;
         start = Now();
-        BareWalk(volume, bareBytes, bareFiles);
+        BareWalk(folders, bareBytes, bareFiles);
         walks.push_back(MillisecondsSince(start));
     }
     std::printf("count 10,000 files in 1,000 folders (%d runs each):\n", runs);
@@ -138,48 +143,47 @@ int main(int argc, char** argv) {
     PrintTableLine("totals' memory a folder", perFolder, "a few dozen bytes", 64, "bytes",
                    "at most 64 bytes a folder", perFolder <= 64);
 
-    // Expanding a folder of 1,000 files, as its first expansion does, with and without a count
-    // of the staged volume running over and over on the worker thread.
+    // Expanding a folder of 1,000 files, as its first expansion does, with and without the tree's
+    // own count of its volume running, as F5 starts it (a count takes several times an
+    // expansion).
     const HWND frame =
         ::CreateWindowExW(0, L"STATIC", L"Count benchmark", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
                           40, 400, 500, nullptr, nullptr, nullptr, nullptr);
-    qs::CFileTreeCtrl tree(nullptr);
+    qs::CFileTreeCtrl tree(qs::StagedVolumeQueries::FromText(qs::Utf16ToUtf8(volumePath) +
+                                                             "|3||NTFS|104857600|52428800\n"));
     tree.m_hWnd = ::CreateWindowExW(0, WC_TREEVIEWW, L"", 0x50910027, 7, 7, 370, 440, frame,
                                     reinterpret_cast<HMENU>(1000), nullptr, nullptr);
     if (frame == nullptr || tree.m_hWnd == nullptr)
         Fail("no window could be created (is there a display?)");
     ::SendMessageW(tree.m_hWnd, TVM_SETIMAGELIST, TVSIL_NORMAL,
                    reinterpret_cast<LPARAM>(tree.GetImageList()));
+    tree.LocateHiddenVolume();
+    const HTREEITEM volumeItem = TreeView_GetRoot(tree.m_hWnd);
+    if (volumeItem == nullptr || tree.GetItemPath(volumeItem) != volumePath)
+        Fail("the staged volume was not found");
+    HTREEITEM item = nullptr;
     const auto expand = [&] {
-        ::SendMessageW(tree.m_hWnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-        tree.InsertFileItem(std::u16string(), qs::FromWide(files.c_str()), true, TVI_ROOT);
-        const HTREEITEM item = TreeView_GetRoot(tree.m_hWnd);
+        if (item != nullptr)
+            ::SendMessageW(tree.m_hWnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
+        item = tree.InsertFileItem(u"files", volumePath, true, volumeItem);
         const std::u16string path = tree.GetItemPath(item);
         const LONGLONG start = Now();
         tree.PopulateFolder(path, item);
         const double ms = MillisecondsSince(start);
-        if (TreeView_GetCount(tree.m_hWnd) != 1001)
+        if (TreeView_GetCount(tree.m_hWnd) != 1002)
             Fail("populating the folder did not insert an item per file");
         return ms;
     };
-    qs::CWorkerThread worker;
-    int countsDone = 0;
     std::vector<double> alone, beside;
     for (int i = 0; i < runs; ++i) {
         alone.push_back(expand());
-        worker.Start([&](const qs::CWorkerThread::StopToken& stop) {
-            const std::unique_ptr<qs::FolderLister> own = qs::MakeFolderLister();
-            qs::FolderTotals background;
-            const auto stopped = [&stop] { return stop.IsStopRequested(); };
-            while (!stop.IsStopRequested())
-                countsDone += background.Count(*own, volumePath, stopped) ? 1 : 0;
-        });
+        tree.CountSizes();
         ::Sleep(20);  // the count under way
         beside.push_back(expand());
-        worker.Stop();
+        // The count over, so that the next expansion without one is quiet.
+        ::Sleep(static_cast<DWORD>(3 * count) + 50);
     }
-    std::printf("expand a folder of 1,000 files (%d runs each, %d whole counts beside):\n", runs,
-                countsDone);
+    std::printf("expand a folder of 1,000 files (%d runs each):\n", runs);
     const double during = Report("while a count runs", beside);
     const double quiet = Report("with no count running", alone);
     const double expandRatio = ReportRatios("during / quiet, per run", beside, alone);

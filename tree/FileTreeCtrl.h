@@ -89,9 +89,11 @@ public:
     // when there is none (yet).
     std::u16string GetRowSize(HTREEITEM item) const;
 
+    // Asks the volume's space again and starts a fresh count of its totals, in the background;
+    // the rows and the lines show them once it is done.
+    void CountSizes();
+
 private:
-    // Asks the volume's space again and starts a fresh count of its totals.
-    void StartCount();
     void RereadFolder(HTREEITEM item, const std::u16string& path);
     bool HandleSizeMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
     LRESULT OnCountDone(WPARAM generation);

@@ -81,7 +81,7 @@ void CFileTreeCtrl::Refresh() {
 LRESULT CFileTreeCtrl::OnPopulateTree() {
     ::SendMessageW(m_hWnd, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_imageList));
     Refresh();
-    StartCount();
+    CountSizes();
     return 0;
 }
 

@@ -96,6 +96,7 @@ void CFileTreeCtrl::PopulateFolder(const std::u16string& fullPath, HTREEITEM ite
     }
     CWaitCursor wait;
     CRedrawOff redraw(m_hWnd);
+    const CVolumeCount::CHold holdCount(m_count);
 
     while (const HTREEITEM child = reinterpret_cast<HTREEITEM>(::SendMessageW(
                m_hWnd, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)))) {

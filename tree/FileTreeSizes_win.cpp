@@ -83,7 +83,7 @@ bool CFileTreeCtrl::HandleSizeMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, L
     }
 }
 
-void CFileTreeCtrl::StartCount() {
+void CFileTreeCtrl::CountSizes() {
     m_totals.reset();
     m_space = VolumeSpace();
     const HTREEITEM root = NextItem(m_hWnd, nullptr, TVGN_ROOT);
@@ -220,12 +220,13 @@ void CFileTreeCtrl::Reread() {
         // Another volume, or none: the tree starts again, as at start-up.
         m_fileSizes.clear();
         LocateHiddenVolume();
-        StartCount();
+        CountSizes();
         return;
     }
     {
         CWaitCursor wait;
         CRedrawOff redraw(m_hWnd);
+        const CVolumeCount::CHold holdCount(m_count);
         if (NextItem(m_hWnd, root, TVGN_CHILD) != nullptr) {
             RereadFolder(root, *volume);
         } else {
@@ -236,7 +237,7 @@ void CFileTreeCtrl::Reread() {
             ::SendMessageW(m_hWnd, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tvi));
         }
     }
-    StartCount();
+    CountSizes();
 }
 
 void CFileTreeCtrl::RereadFolder(HTREEITEM item, const std::u16string& path) {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,6 +19,20 @@ namespace qs {
 
 class CVolumeCount {
 public:
+    // While one lives, the count waits before its next folder: the window thread lists a folder
+    // the user opened, and a walk beside it would slow that down (the processor and, under Wine,
+    // the server are shared). A hold lasts one listing, so the count loses little.
+    class CHold {
+    public:
+        explicit CHold(CVolumeCount& count);
+        ~CHold();
+        CHold(const CHold&) = delete;
+        CHold& operator=(const CHold&) = delete;
+
+    private:
+        CVolumeCount& m_count;
+    };
+
     CVolumeCount() = default;
     // Stops a count that still runs; it ends between two folders.
     ~CVolumeCount() = default;
@@ -39,6 +54,8 @@ private:
     unsigned m_generation = 0;  // the newest count's, written by the window thread only
     bool m_counting = false;
     std::unique_ptr<FolderTotals> m_done;
+    int m_holds = 0;
+    std::condition_variable m_released;
     // Last: it goes first, so that the job has ended before the state it writes goes.
     CWorkerThread m_thread;
 };
