@@ -55,4 +55,13 @@ std::u16string MakeRootLine(const FolderTotal* total, bool counting, const Volum
     return line;
 }
 
+std::size_t FitWholeCharacters(std::u16string_view text, std::size_t fit) {
+    if (fit == 0 || fit >= text.size()) {
+        return fit < text.size() ? fit : text.size();
+    }
+    const bool splitsPair = text[fit - 1] >= 0xD800 && text[fit - 1] <= 0xDBFF &&
+                            text[fit] >= 0xDC00 && text[fit] <= 0xDFFF;
+    return splitsPair ? fit - 1 : fit;
+}
+
 }  // namespace qs

@@ -46,4 +46,9 @@ std::u16string MakeFolderLine(std::u16string_view name, const FolderTotal* total
 std::u16string MakeRootLine(const FolderTotal* total, bool counting, const VolumeSpace& space,
                             const SizeFormatter& format);
 
+// Where a line cut for its ellipsis may end, given that `fit` UTF-16 units fit: one unit earlier
+// when the cut would split a surrogate pair (a name outside the Basic Multilingual Plane), so
+// that no half character is ever drawn.
+std::size_t FitWholeCharacters(std::u16string_view text, std::size_t fit);
+
 }  // namespace qs

@@ -121,6 +121,12 @@ TEST(SizeLinesTest, EachLineAsTheUserReadsIt) {
     for (const auto& row : rows) {
         EXPECT_EQ(row.expected, row.line);
     }
+    // A cut for the ellipsis never splits a pair; a lone surrogate is cut like any unit.
+    const std::u16string name = u"a\U0001F600b";
+    const std::size_t fits[][2] = {{0, 0}, {1, 1}, {2, 1}, {3, 3}, {4, 4}, {9, 4}};
+    for (const auto& fit : fits)
+        EXPECT_EQ(fit[1], FitWholeCharacters(name, fit[0])) << fit[0];
+    EXPECT_EQ(1u, FitWholeCharacters(u"\xD800\xD800", 1));
 }
 
 }  // namespace

@@ -495,8 +495,24 @@ lines_are "$volume_line" "Boot: $(size_of "$(sum_of Boot)") in $(files_in Boot) 
 point added.bin >/dev/null
 [ "$(qs_probe selected)" = Boot ] || qs_fail "the selection moved to $(qs_probe selected)"
 
-qs_step "sizes: Esc right after F5 ends the program at once"
-qs_keys F5 Escape
+# Linux names stop at 255 bytes: the longest name is ASCII, the one outside the BMP shorter.
+qs_step "sizes: names of 254 characters and outside the BMP, whole for a screen reader"
+long=$(printf 'n%.0s' $(seq 250)).dat wide=$(printf '\U0001F600%.0s' $(seq 40))
+printf abcd >"$volume/Recovery/$long"
+printf abcdef >"$volume/Recovery/$wide"
+click "$(point Recovery)"
+qs_keys F5 Right
+qs_tree_settled >/dev/null
+for name in "$long" "$wide"; do  # clicked near the label's start: its middle is out of sight
+    read -r x y <<<"$(qs_probe item "$name" corner)" || qs_fail "no item '$name' is shown"
+    click "$((x + 8)) $((y - 4))"
+    lines_are "$volume_line" "$name: $(size_of "$(stat -c %s "$volume/Recovery/$name")")"
+done
+[ -z "${QS_SHOTS:-}" ] || qs_screenshot "$QS_SCRATCH/long-names.png"
+rm "$volume/Recovery/$long" "$volume/Recovery/$wide"
+
+qs_step "sizes: F5 twice, then Esc, each at once: the program ends"
+qs_keys F5 F5 Escape
 qs_wait_exit
 [ "$QS_RC" = 2 ] || qs_fail "Esc after F5 ended the program with $QS_RC"
 rm "$volume/Boot/added.bin"
