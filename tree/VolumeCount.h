@@ -47,6 +47,8 @@ public:
     std::unique_ptr<FolderTotals> Take(unsigned generation);
     // Asks the count to end, without waiting: the program is closing.
     void RequestStop() { m_thread.RequestStop(); }
+    // True from Start until the window thread has taken the count's totals, or the count ended
+    // without them (stopped).
     bool IsCounting() const;
 
 private:

@@ -46,7 +46,8 @@ unsigned CVolumeCount::Start(const std::u16string& rootPath, HWND window, UINT m
                 if (generation != m_generation) {
                     return;
                 }
-                m_counting = false;
+                // A whole count is still "counting" until the window thread takes it.
+                m_counting = whole;
                 if (whole) {
                     m_done = std::move(totals);
                 }
@@ -61,9 +62,10 @@ unsigned CVolumeCount::Start(const std::u16string& rootPath, HWND window, UINT m
 
 std::unique_ptr<FolderTotals> CVolumeCount::Take(unsigned generation) {
     std::lock_guard<std::mutex> lock(m_lock);
-    if (generation != m_generation) {
+    if (generation != m_generation || m_done == nullptr) {
         return nullptr;
     }
+    m_counting = false;
     return std::move(m_done);
 }
 
