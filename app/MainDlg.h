@@ -37,6 +37,11 @@ private:
     void OnSysCommand(WPARAM wParam);
     LRESULT OnViewFile(LPARAM lParam);
     void CloseDialog(int id);
+    // The volume line and the selection line, from the tree; a text that has not changed is not
+    // set again, so that a screen reader hears only changes.
+    void UpdateSizeLines();
+    // Draws one of the two lines, cut with an ellipsis where it is too long.
+    void DrawSizeLine(const DRAWITEMSTRUCT& draw) const;
     // Sends a child control's message back to it as the message plus 0x2000.
     BOOL ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
 

@@ -1,5 +1,8 @@
 #include "app/MainDlg.h"
 
+#include <algorithm>
+#include <string>
+
 #include "app/AboutDlg.h"
 #include "commands/FolderCommands.h"
 #include "platform/system/WideText.h"
@@ -7,6 +10,7 @@
 #include "platform/window/CentreWindow.h"
 #include "platform/window/MessageRules.h"
 #include "res/resource.h"
+#include "tree/SizeLines.h"
 
 namespace qs {
 namespace {
@@ -48,6 +52,17 @@ BOOL CMainDlg::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lPara
         case WM_VIEW_FILE:
             lResult = OnViewFile(lParam);
             return TRUE;
+        case WM_SIZE_LINES_CHANGED:
+            UpdateSizeLines();
+            lResult = 0;
+            return TRUE;
+        case WM_DRAWITEM:
+            if (lParam != 0 && (wParam == IDC_VOLUME_LINE || wParam == IDC_SELECTION_LINE)) {
+                DrawSizeLine(*Struct<DRAWITEMSTRUCT>(lParam));
+                lResult = TRUE;
+                return TRUE;
+            }
+            break;
         case WM_COMMAND:
             // By command id alone, whatever sent it: these are never reflected.
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
@@ -64,7 +79,15 @@ BOOL CMainDlg::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lPara
 
 bool CMainDlg::PreTranslateMessage(MSG* message) {
     // From the destruction of its window on, the dialog consumes nothing.
-    return m_hWnd != nullptr && ::IsDialogMessageW(m_hWnd, message);
+    if (m_hWnd == nullptr)
+        return false;
+    // F5 reads the volume again, from whichever of the dialog's windows has the focus.
+    if (message->message == WM_KEYDOWN && message->wParam == VK_F5 &&
+        (message->hwnd == m_hWnd || ::IsChild(m_hWnd, message->hwnd))) {
+        m_tree.Reread();
+        return true;
+    }
+    return ::IsDialogMessageW(m_hWnd, message);
 }
 
 bool CMainDlg::OnIdle() {
@@ -134,6 +157,57 @@ LRESULT CMainDlg::OnViewFile(LPARAM lParam) {
     // Shown and activated; a hidden dialog comes back where it was, at the size it had.
     m_viewDlg->ShowWindow(SW_SHOW);
     return 1;  // the sender ignores it
+}
+
+void CMainDlg::UpdateSizeLines() {
+    const struct {
+        int id;
+        std::u16string text;
+    } lines[] = {{IDC_VOLUME_LINE, m_tree.GetVolumeLine()},
+                 {IDC_SELECTION_LINE, m_tree.GetSelectionLine()}};
+    for (const auto& line : lines) {
+        const HWND control = GetDlgItem(line.id);
+        if (control == nullptr)
+            continue;
+        const int length = ::GetWindowTextLengthW(control);
+        std::wstring shown(static_cast<size_t>(length) + 1, L'\0');
+        shown.resize(static_cast<size_t>(::GetWindowTextW(control, shown.data(), length + 1)));
+        if (FromWide(shown.c_str(), shown.size()) != line.text)
+            ::SetWindowTextW(control, AsWide(line.text));
+    }
+}
+
+void CMainDlg::DrawSizeLine(const DRAWITEMSTRUCT& draw) const {
+    const int length = ::GetWindowTextLengthW(draw.hwndItem);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(draw.hwndItem, text.data(), length + 1)));
+    const HDC dc = draw.hDC;
+    RECT box = draw.rcItem;
+    ::FillRect(dc, &box, ::GetSysColorBrush(COLOR_3DFACE));
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(draw.hwndItem, WM_GETFONT, 0, 0));
+    const HGDIOBJ oldFont = font != nullptr ? ::SelectObject(dc, font) : nullptr;
+    const int width = box.right - box.left;
+    SIZE extent = {};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    if (extent.cx > width) {
+        const wchar_t ellipsis[] = L"\u2026";
+        SIZE dots = {};
+        ::GetTextExtentPoint32W(dc, ellipsis, 1, &dots);
+        int fit = 0;
+        ::GetTextExtentExPointW(dc, text.c_str(), static_cast<int>(text.size()),
+                                std::max<int>(0, width - static_cast<int>(dots.cx)), &fit, nullptr,
+                                &extent);
+        const std::u16string whole = FromWide(text.c_str(), text.size());
+        text.resize(FitWholeCharacters(whole, static_cast<size_t>(std::max(fit, 0))));
+        text += ellipsis;
+    }
+    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+    const int oldMode = ::SetBkMode(dc, TRANSPARENT);
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
+                DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    ::SetBkMode(dc, oldMode);
+    if (oldFont != nullptr)
+        ::SelectObject(dc, oldFont);
 }
 
 void CMainDlg::CloseDialog(int id) {

@@ -26,6 +26,8 @@
 #define IDC_PREVIEW 1001 // view dialog: the static that becomes the hex preview
 #define IDC_ABOUT_LINK 1002 // About box: the static that becomes the link to the maker's site
 #define IDC_ABOUT_VERSION 1003 // About box: name and version line
+#define IDC_VOLUME_LINE 1004 // main dialog: the volume's size, file system and free space
+#define IDC_SELECTION_LINE 1005 // main dialog: what the selected item holds
 #define IDC_FIND_TEXT 1010 // Find: what to find
 #define IDC_FIND_KIND_TEXT 1011 // Find: one byte a character (first of three radio buttons)
 #define IDC_FIND_KIND_UTF16 1012 // Find: UTF-16LE text

@@ -18,6 +18,8 @@ BOOL CFileTreeCtrl::SubclassWindow(HWND hWnd) {
 
 BOOL CFileTreeCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
                                          LRESULT& lResult) {
+    if (HandleSizeMessage(uMsg, wParam, lParam, lResult))
+        return TRUE;
     switch (uMsg) {
         case WM_LBUTTONDBLCLK:
             lResult = OnLButtonDblClk();
@@ -79,6 +81,7 @@ void CFileTreeCtrl::Refresh() {
 LRESULT CFileTreeCtrl::OnPopulateTree() {
     ::SendMessageW(m_hWnd, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_imageList));
     Refresh();
+    CountSizes();
     return 0;
 }
 

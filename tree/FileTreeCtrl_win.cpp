@@ -51,7 +51,7 @@ void CFileTreeCtrl::LocateHiddenVolume() {
 
 HTREEITEM CFileTreeCtrl::InsertFileItem(const std::u16string& name,
                                         const std::u16string& parentPath, bool isFolder,
-                                        HTREEITEM parent) {
+                                        HTREEITEM parent, HTREEITEM after) {
     const std::u16string path = MakeItemPath(parentPath, name);
     const bool isRoot = parent == TVI_ROOT || parent == nullptr;
     const int image = isRoot ? ICON_VOLUME : GetIconIndex(path, isFolder);
@@ -61,7 +61,7 @@ HTREEITEM CFileTreeCtrl::InsertFileItem(const std::u16string& name,
 
     TVINSERTSTRUCTW insert = {};
     insert.hParent = parent;
-    insert.hInsertAfter = TVI_LAST;
+    insert.hInsertAfter = after;
     insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_PARAM | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
     insert.item.pszText = AsWide(text.data());
     insert.item.iImage = image;
@@ -96,6 +96,7 @@ void CFileTreeCtrl::PopulateFolder(const std::u16string& fullPath, HTREEITEM ite
     }
     CWaitCursor wait;
     CRedrawOff redraw(m_hWnd);
+    const CVolumeCount::CHold holdCount(m_count);
 
     while (const HTREEITEM child = reinterpret_cast<HTREEITEM>(::SendMessageW(
                m_hWnd, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)))) {
@@ -105,21 +106,34 @@ void CFileTreeCtrl::PopulateFolder(const std::u16string& fullPath, HTREEITEM ite
     }
 
     FolderListing listing;
-    const std::u16string pattern = MakeSearchPattern(fullPath);
-    if (IsSearchable(pattern)) {
-        CFileSearch search(pattern);
-        if (search.IsOpen()) {
-            do {
-                listing.Add(EntryName(search.Entry()), search.Entry().dwFileAttributes);
-            } while (search.Next());
-        }
-    }
+    std::vector<std::uint64_t> fileSizes;
+    ListFolder(fullPath, listing, fileSizes);
     for (const std::u16string& folder : listing.folders) {
         InsertFileItem(folder, fullPath, true, item);
     }
-    for (const std::u16string& file : listing.files) {
-        InsertFileItem(file, fullPath, false, item);
+    for (size_t i = 0; i < listing.files.size(); ++i) {
+        if (const HTREEITEM file = InsertFileItem(listing.files[i], fullPath, false, item))
+            m_fileSizes[file] = fileSizes[i];
     }
+}
+
+void CFileTreeCtrl::ListFolder(const std::u16string& fullPath, FolderListing& listing,
+                               std::vector<std::uint64_t>& fileSizes) const {
+    const std::u16string pattern = MakeSearchPattern(fullPath);
+    if (!IsSearchable(pattern)) {
+        return;
+    }
+    CFileSearch search(pattern);
+    if (!search.IsOpen()) {
+        return;
+    }
+    do {
+        const WIN32_FIND_DATAW& entry = search.Entry();
+        const size_t files = listing.files.size();
+        listing.Add(EntryName(entry), entry.dwFileAttributes);
+        if (listing.files.size() != files)
+            fileSizes.push_back((std::uint64_t{entry.nFileSizeHigh} << 32) | entry.nFileSizeLow);
+    } while (search.Next());
 }
 
 std::u16string CFileTreeCtrl::GetItemPath(HTREEITEM item) const {

@@ -85,7 +85,19 @@ std::unique_ptr<StagedVolumeQueries> StagedVolumeQueries::FromFile(
     }
     std::ostringstream text;
     text << in.rdbuf();  // an empty table reads as no volumes, which fails the walk as well
-    return FromText(text.str());
+    std::unique_ptr<StagedVolumeQueries> queries = FromText(text.str());
+    queries->m_file = table;
+    return queries;
+}
+
+void StagedVolumeQueries::Reload() {
+    if (m_file.empty()) {
+        return;
+    }
+    std::unique_ptr<StagedVolumeQueries> fresh = FromFile(m_file);
+    m_usable = fresh->m_usable;
+    m_error = std::move(fresh->m_error);
+    m_volumes = std::move(fresh->m_volumes);
 }
 
 bool StagedVolumeQueries::Parse(std::string_view text) {
@@ -107,8 +119,8 @@ bool StagedVolumeQueries::Parse(std::string_view text) {
             m_volumes.clear();
             return false;
         };
-        if (fields.size() != 5) {
-            return fail("expected five fields separated by '|'");
+        if (fields.size() != 5 && fields.size() != 6) {
+            return fail("expected five or six fields separated by '|'");
         }
         Volume volume;
         volume.name = Utf8ToUtf16(fields[0]);
@@ -139,6 +151,13 @@ bool StagedVolumeQueries::Parse(std::string_view text) {
                 return fail("the total size is not a number");
             }
             volume.totalBytes = total;
+        }
+        if (fields.size() == 6 && fields[5] != kFails) {
+            uint64_t free = 0;
+            if (!ParseNumber(fields[5], free)) {
+                return fail("the free size is not a number");
+            }
+            volume.freeBytes = free;
         }
         m_volumes.push_back(std::move(volume));
     }
@@ -206,6 +225,16 @@ bool StagedVolumeQueries::QueryTotalBytes(const std::u16string& volume, uint64_t
         return false;
     }
     totalBytes = *v->totalBytes;
+    return true;
+}
+
+bool StagedVolumeQueries::QueryFreeBytes(const std::u16string& volume, uint64_t& freeBytes) {
+    m_calls.push_back({Query::Free, volume});
+    const Volume* v = Find(volume);
+    if (!v || !v->freeBytes) {
+        return false;
+    }
+    freeBytes = *v->freeBytes;
     return true;
 }
 

@@ -2,8 +2,10 @@
 // (the platform under test cannot give a volume without a drive letter).
 //
 // The table is UTF-8 text, one volume per line in enumeration order; blank lines and lines
-// starting with '#' are ignored. Each line has five fields separated by '|':
+// starting with '#' are ignored. Each line has five or six fields separated by '|':
 //   volume name | drive type number | mount points separated by ';' | file system | total bytes
+//   [| free bytes]
+// (without the sixth field the free-space query fails).
 // A field that is exactly "!" makes that query fail. Fields are taken as written (no trimming:
 // "NTFS " is a file system of its own). A missing or unreadable table, or one with a malformed
 // line, makes the enumeration fail at its start.
@@ -23,7 +25,16 @@ namespace qs {
 class StagedVolumeQueries : public VolumeQueries {
 public:
     // One query made of the table, in the order made, for tests that check which were asked.
-    enum class Query { FindFirst, FindNext, FindClose, DriveType, MountPoints, FileSystem, Total };
+    enum class Query {
+        FindFirst,
+        FindNext,
+        FindClose,
+        DriveType,
+        MountPoints,
+        FileSystem,
+        Total,
+        Free
+    };
     struct Call {
         Query query;
         std::u16string volume;  // empty for the enumeration calls
@@ -45,6 +56,9 @@ public:
                           std::vector<std::u16string>& mountPoints) override;
     bool QueryFileSystemName(const std::u16string& volume, std::u16string& name) override;
     bool QueryTotalBytes(const std::u16string& volume, uint64_t& totalBytes) override;
+    bool QueryFreeBytes(const std::u16string& volume, uint64_t& freeBytes) override;
+    // A table made from a file reads it again; the calls made so far are kept.
+    void Reload() override;
 
 private:
     struct Volume {
@@ -53,6 +67,7 @@ private:
         std::optional<std::vector<std::u16string>> mountPoints;
         std::optional<std::u16string> fileSystem;
         std::optional<uint64_t> totalBytes;
+        std::optional<uint64_t> freeBytes;
     };
     class Enumeration;
 
@@ -60,6 +75,7 @@ private:
     bool Parse(std::string_view utf8Table);
     const Volume* Find(const std::u16string& name) const;
 
+    std::filesystem::path m_file;  // empty for a table made from text
     bool m_usable = false;
     std::string m_error;
     std::vector<Volume> m_volumes;

@@ -84,6 +84,16 @@ public:
         totalBytes = total.QuadPart;
         return true;
     }
+
+    // On the volume's own path, which a standard user may ask without a drive letter.
+    bool QueryFreeBytes(const std::u16string& volume, uint64_t& freeBytes) override {
+        ULARGE_INTEGER free = {};
+        if (!::GetDiskFreeSpaceExW(AsWide(volume), nullptr, nullptr, &free)) {
+            return false;
+        }
+        freeBytes = free.QuadPart;
+        return true;
+    }
 };
 
 }  // namespace

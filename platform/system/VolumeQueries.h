@@ -46,6 +46,11 @@ public:
     virtual bool QueryFileSystemName(const std::u16string& volume, std::u16string& name) = 0;
     // The volume's size in bytes (not its free space).
     virtual bool QueryTotalBytes(const std::u16string& volume, uint64_t& totalBytes) = 0;
+    // The volume's free bytes, asked afresh each time.
+    virtual bool QueryFreeBytes(const std::u16string& volume, uint64_t& freeBytes) = 0;
+    // Drops whatever the backend read once and kept, so that the next queries see the machine as
+    // it is now (the staged table is read again); the machine's own queries keep nothing.
+    virtual void Reload() {}
 };
 
 // The backend of the executable: the machine's volumes in the product, the staged table beside

@@ -31,6 +31,11 @@
 //   qs_probe narrow <width>      makes the preview that many pixels wide
 //   qs_probe acc preview|link [<path>|do]  the preview's or the About link's object as a screen
 //                                reader reads it (PrintAccessible)
+//   qs_probe lines               the main window's two size lines: "volume <text>", "selection
+//                                <text>"
+//   qs_probe bytesize <n>        n bytes as StrFormatByteSizeW writes them
+//   qs_probe rowsize <text>      the pixels right of the shown item's label on its row, as on
+//                                the screen: "gray <n> text <n> margin <px from the tree's right>"
 //   qs_probe hold <path> <ms>    holds the file open, sharing nothing, as a program that uses
 //                                it would; prints "held" once it does
 // Exit code 0 on success, 1 when the window or the item asked for is not there. The probe is
@@ -39,6 +44,7 @@
 // after <windows.h>, which it needs
 #include <commctrl.h>
 #include <oleacc.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -470,6 +476,59 @@ int PrintMenuItems() {
 
 }  // namespace
 
+// The first shown item with this text, depth first.
+HTREEITEM FindShown(HWND tree, Remote& remote, HTREEITEM first, const wchar_t* wanted) {
+    for (HTREEITEM h = first; h; h = Next(tree, h, TVGN_NEXT)) {
+        TVITEMW tv{};
+        wchar_t text[1024];
+        if (!remote.Read(h, tv, text))
+            return nullptr;
+        if (wcscmp(wanted, text) == 0)
+            return h;
+        if (tv.state & TVIS_EXPANDED)
+            if (const HTREEITEM found = FindShown(tree, remote, Next(tree, h, TVGN_CHILD), wanted))
+                return found;
+    }
+    return nullptr;
+}
+
+// The size lines, a size as the shell writes it, and the size drawn on an item's row.
+int PrintSizes(const std::wstring& command, const wchar_t* argument, HWND main, HWND tree,
+               Remote& remote) {
+    wchar_t text[1024] = {};
+    if (command == L"lines") {
+        GetDlgItemTextW(main, 1004, text, 1024);
+        std::printf("volume %s\n", Utf8(text).c_str());
+        GetDlgItemTextW(main, 1005, text, 1024);
+        return std::printf("selection %s\n", Utf8(text).c_str()) < 0;
+    }
+    if (command == L"bytesize") {
+        StrFormatByteSizeW(_wtoi64(argument), text, 1024);
+        return std::printf("%s\n", Utf8(text).c_str()) < 0;
+    }
+    const HTREEITEM item = FindShown(tree, remote, Next(tree, nullptr, TVGN_ROOT), argument);
+    RECT label{}, client{};
+    if (!item || !remote.TextRect(item, label) || !GetClientRect(tree, &client))
+        return 1;
+    const COLORREF gray = GetSysColor(COLOR_GRAYTEXT), ink = GetSysColor(COLOR_WINDOWTEXT),
+                   window = GetSysColor(COLOR_WINDOW);
+    int grays = 0, inks = 0;
+    LONG rightmost = label.right;
+    const HDC screen = GetDC(nullptr);
+    for (LONG y = label.top; y < label.bottom; ++y)
+        for (LONG x = label.right + 1; x < client.right; ++x) {
+            POINT p{x, y};
+            ClientToScreen(tree, &p);
+            const COLORREF c = GetPixel(screen, p.x, p.y);
+            grays += c == gray;
+            inks += c == ink;
+            if (c != window)
+                rightmost = std::max(rightmost, x);
+        }
+    ReleaseDC(nullptr, screen);
+    return std::printf("gray %d text %d margin %ld\n", grays, inks, client.right - rightmost) < 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
     SetProcessDPIAware();
     const std::wstring command = argc > 1 ? argv[1] : L"";
@@ -538,6 +597,8 @@ int wmain(int argc, wchar_t** argv) {
         g_corner = argc > 3;
         return PrintItems(tree, remote, root, 0, argv[2]) ? 0 : 1;
     }
+    if (command == L"lines" || command == L"bytesize" || command == L"rowsize")
+        return PrintSizes(command, argc > 2 ? argv[2] : L"", main, tree, remote);
     if (command == L"selected")
         return remote.Read(Next(tree, nullptr, TVGN_CARET), tv, text)
                    ? std::printf("%s\n", Utf8(text).c_str()) < 0

@@ -571,6 +571,75 @@ done <<'CASES'
 2 --delay 400 alt+space c
 CASES
 
+# The sizes, in a run of their own: the two lines for the root, a folder and a file, each size as
+# StrFormatByteSizeW writes it; the size drawn on rows; F5 after a file is added and the free
+# space changed in the staged table; Esc right after F5, while it counts.
+size_of() { qs_probe bytesize "$1"; }
+lines_are() {
+    local want="volume $1"$'\n'"selection $2" got
+    qs_until 0.25 40 'got=$(qs_probe lines) && [ "$got" = "$want" ]' ||
+        qs_fail "the lines read '$got', not '$want'"
+}
+sum_of() { echo $(($(command find "$volume/$1" -type f -printf '%s+') 0)); }
+files_in() { command find "$volume/$1" -type f | wc -l; }
+qs_step "sizes: the volume line and the root's, a folder's and a file's lines"
+qs_start "$QS_STAGED_COPY"
+qs_wait_main
+capacity=104857600 free=44040192
+total=$(sum_of .)
+other=$((capacity - free - total))
+((other >= 0)) && other="; $(size_of $other) other" || other=
+volume_line="$(size_of $capacity) NTFS volume, $(size_of $free) free"
+qs_keys Tab
+lines_are "$volume_line" "All files: $(size_of "$total") in $(files_in .) files$other"
+qs_keys Right
+qs_tree_settled >/dev/null
+click "$(point Boot)"
+lines_are "$volume_line" "Boot: $(size_of "$(sum_of Boot)") in $(files_in Boot) files"
+click "$(point bootmgr)"
+lines_are "$volume_line" "bootmgr: $(size_of "$(stat -c %s "$volume/bootmgr")")"
+
+qs_step "sizes: drawn at the right of their rows, gray, and the selected row's in the text colour"
+read -r _ gray _ ink _ margin <<<"$(qs_probe rowsize BOOTNXT)"
+((gray > 10 && margin <= 8)) || qs_fail "BOOTNXT's row: $(qs_probe rowsize BOOTNXT)"
+read -r _ gray _ ink _ margin <<<"$(qs_probe rowsize bootmgr)"
+((gray == 0 && ink > 10 && margin <= 8)) || qs_fail "bootmgr's row: $(qs_probe rowsize bootmgr)"
+
+qs_step "sizes: F5 after a file is added and the free space changed"
+click "$(point Boot)"
+qs_keys Right
+qs_tree_settled >/dev/null
+head -c 5000 /dev/zero >"$volume/Boot/added.bin"
+free=41943040
+sed -i "s/|104857600|44040192/|104857600|$free/" "$QS_SCRATCH/staged-volumes.txt"
+qs_keys F5
+volume_line="$(size_of $capacity) NTFS volume, $(size_of $free) free"
+lines_are "$volume_line" "Boot: $(size_of "$(sum_of Boot)") in $(files_in Boot) files"
+point added.bin >/dev/null
+[ "$(qs_probe selected)" = Boot ] || qs_fail "the selection moved to $(qs_probe selected)"
+
+# Linux names stop at 255 bytes: the longest name is ASCII, the one outside the BMP shorter.
+qs_step "sizes: names of 254 characters and outside the BMP, whole for a screen reader"
+long=$(printf 'n%.0s' $(seq 250)).dat wide=$(printf '\U0001F600%.0s' $(seq 40))
+printf abcd >"$volume/Recovery/$long"
+printf abcdef >"$volume/Recovery/$wide"
+click "$(point Recovery)"
+qs_keys F5 Right
+qs_tree_settled >/dev/null
+for name in "$long" "$wide"; do  # clicked near the label's start: its middle is out of sight
+    read -r x y <<<"$(qs_probe item "$name" corner)" || qs_fail "no item '$name' is shown"
+    click "$((x + 8)) $((y - 4))"
+    lines_are "$volume_line" "$name: $(size_of "$(stat -c %s "$volume/Recovery/$name")")"
+done
+[ -z "${QS_SHOTS:-}" ] || qs_screenshot "$QS_SCRATCH/long-names.png"
+rm "$volume/Recovery/$long" "$volume/Recovery/$wide"
+
+qs_step "sizes: F5 twice, then Esc, each at once: the program ends"
+qs_keys F5 F5 Escape
+qs_wait_exit
+[ "$QS_RC" = 2 ] || qs_fail "Esc after F5 ended the program with $QS_RC"
+rm "$volume/Boot/added.bin"
+
 # Nothing is selected in its empty tree: the file menu, and its commands on the empty path.
 qs_step "the product finds no volume"
 qs_start "$QS_PROGRAM"

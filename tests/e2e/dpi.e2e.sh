@@ -3,7 +3,9 @@
 # The staged program on a screen scaled to 150 % (QS_DPI=192: 200 %), in a Wine prefix of its
 # own: the tree's images at the system's small-icon size (our fallbacks, which Wine's shell never
 # calls for, in the icon list's own test), the viewer's dump in a font scaled with the screen,
-# pixel for pixel, a selection dragged over its scaled cells, and the About picture scaled with it.
+# pixel for pixel, a selection dragged over its scaled cells, and the About picture scaled with it;
+# a row's size drawn at the tree's scaled right margin, and the size lines clear of the other
+# controls.
 QS_PREFIX_NAME=wineprefix-dpi
 . "$(dirname "$0")/e2e-lib.sh"
 dpi=${QS_DPI:-144}
@@ -23,6 +25,11 @@ qs_keys Tab Right
 qs_tree_settled >/dev/null
 width=$(qs_probe imagewidth)
 [ "$width" = $((16 * dpi / 96)) ] || qs_fail "the tree's images are $width pixels wide"
+
+qs_step "the sizes at $dpi DPI: a row's at the tree's right edge, the lines beside Close"
+qs_until 0.25 20 'read -r _ gray _ _ _ margin <<<"$(qs_probe rowsize BOOTNXT)" && ((gray > 10))'
+((gray > 10 && margin <= 8 * dpi / 96)) || qs_fail "BOOTNXT's row: $(qs_probe rowsize BOOTNXT)"
+out=$(qs_probe layout) || qs_fail "the main dialog's controls: $out"
 
 qs_step "view bootmgr"
 xdotool mousemove $(qs_probe item bootmgr) click --repeat 2 --delay 80 1 sleep 1

@@ -110,5 +110,5 @@ qs_stage() {
     cp "$QS_STAGED" "$QS_STAGED_COPY"
     QS_VOLUME='\\?\Z:'$(tr / '\\' <<<"$volume")'\'
     printf '%s\n' '\\?\Volume{3f1c2a10-0000-0000-0000-100000000000}\|3|C:\|NTFS|255953203200' \
-        "$QS_VOLUME|3||NTFS|104857600" >"$QS_SCRATCH/staged-volumes.txt"
+        "$QS_VOLUME|3||NTFS|104857600|44040192" >"$QS_SCRATCH/staged-volumes.txt"
 }

@@ -156,5 +156,63 @@ TEST_F(FileTreeCtrlTest, PopulatingListsFoldersFirstWithTheirIndicatorsIconsAndP
     EXPECT_EQ(0, ::SendMessageW(m_tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
 }
 
+// The count's nudge, posted to the tree when its walk is done; its generation.
+WPARAM WaitForCount(HWND tree) {
+    MSG msg = {};
+    for (int i = 0; i < 1000; ++i, ::Sleep(10))
+        if (::PeekMessageW(&msg, tree, WM_COUNT_DONE, WM_COUNT_DONE, PM_REMOVE))
+            return msg.wParam;
+    ADD_FAILURE() << "no count ended";
+    return 0;
+}
+
+TEST_F(FileTreeCtrlTest, F5RereadsInPlaceAndTheNewestCountAloneIsTaken) {
+    fs::create_directories(m_path / "Boot/Fonts");
+    for (const char* file : {"Boot/BCD", "Boot/gone.log", "Boot/Fonts/a.ttf", "bootmgr"})
+        File(file);
+    m_ctrl->LocateHiddenVolume();
+    const auto populate = [&](HTREEITEM item) {
+        m_ctrl->PopulateFolder(m_ctrl->GetItemPath(item), item);
+        ::SendMessageW(m_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        return Next(item, TVGN_CHILD);
+    };
+    const HTREEITEM boot = populate(Root()), fonts = populate(boot), font = populate(fonts);
+    ::SendMessageW(m_tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(font));
+
+    // A file added and one removed in an expanded folder, a subfolder added, a file at the root.
+    fs::remove(m_path / "Boot/gone.log");
+    File("Boot/new.txt");
+    fs::create_directories(m_path / "Boot/Sub");
+    File("Boot/Sub/s");
+    File("BOOTNXT");
+    m_ctrl->Reread();
+    const WPARAM older = WaitForCount(m_tree);
+    EXPECT_EQ(Dump(), Utf16ToUtf8(m_volume) +
+                          "/+ 0\n"
+                          "  Boot/+ 1\n    Fonts/+ 1\n      a.ttf 8\n    Sub/+ 1\n"
+                          "    BCD 9\n    new.txt 9\n"
+                          "  BOOTNXT 9\n  bootmgr 6\n");
+    EXPECT_EQ(boot, Next(Root(), TVGN_CHILD));
+    EXPECT_EQ(font, Next(nullptr, TVGN_CARET));
+    EXPECT_TRUE(
+        ::SendMessageW(m_tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(boot), TVIS_EXPANDED) &
+        TVIS_EXPANDED);
+
+    // The selection's folder gone: it moves to the nearest ancestor left. The older count's
+    // nudge, arriving after this newer F5, changes nothing.
+    fs::remove_all(m_path / "Boot/Fonts");
+    m_ctrl->Reread();
+    EXPECT_EQ(boot, Next(nullptr, TVGN_CARET));
+    LRESULT result = 0;
+    m_ctrl->ProcessWindowMessage(m_tree, WM_COUNT_DONE, older, 0, result);
+    EXPECT_EQ(u"", m_ctrl->GetRowSize(boot));
+    EXPECT_EQ(u"Boot", m_ctrl->GetSelectionLine().substr(0, 4));
+    EXPECT_EQ(std::u16string::npos, m_ctrl->GetSelectionLine().find(u" in "));
+    m_ctrl->ProcessWindowMessage(m_tree, WM_COUNT_DONE, WaitForCount(m_tree), 0, result);
+    EXPECT_EQ(u"Boot: 3 bytes in 3 files", m_ctrl->GetSelectionLine());
+    EXPECT_EQ(u"3 bytes", m_ctrl->GetRowSize(boot));
+    EXPECT_EQ(u"100 MB NTFS volume", m_ctrl->GetVolumeLine());  // no free field: no free part
+}
+
 }  // namespace
 }  // namespace qs
