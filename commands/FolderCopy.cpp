@@ -2,16 +2,11 @@
 
 #include "commands/SaveCopy.h"
 #include "platform/system/CaseMapping.h"
+#include "tree/ItemPath.h"
 
 namespace qs {
 
 namespace {
-
-std::u16string Join(const std::u16string& folder, const std::u16string& name) {
-    if (!folder.empty() && folder.back() == u'\\')
-        return folder + name;
-    return folder + u'\\' + name;
-}
 
 std::u16string Number(std::uint64_t n) {
     const std::string digits = std::to_string(n);
@@ -38,7 +33,7 @@ public:
             if (m_job.stopRequested())
                 return;
             if (entry.isFolder && !entry.isReparsePoint)
-                Count(Join(folder, entry.name));
+                Count(MakeItemPath(folder, entry.name));
             if (entry.isFolder)
                 continue;
             const std::lock_guard<std::mutex> hold(m_progress.lock);
@@ -51,7 +46,7 @@ public:
         const std::unique_ptr<CopyFiles> files = m_job.makeFiles();
         const std::u16string parent = MakeLongFormPath(m_job.targetParent);
         for (unsigned n = 1; n < 10000; ++n) {
-            const std::u16string folder = Join(parent, MakeCopyName(base, n));
+            const std::u16string folder = MakeItemPath(parent, MakeCopyName(base, n));
             const CopyFiles::FolderMade made = files->CreateFolder(folder);
             if (made == CopyFiles::FolderMade::Made) {
                 m_result.folder = folder;
@@ -79,7 +74,8 @@ public:
             return true;
         }
         for (const FolderEntry& entry : entries) {
-            const std::u16string from = Join(source, entry.name), to = Join(target, entry.name);
+            const std::u16string from = MakeItemPath(source, entry.name),
+                                 to = MakeItemPath(target, entry.name);
             const std::u16string path = relative + entry.name;
             if (m_job.stopRequested())
                 return Stop(CopyStop::Cancelled, path, 0);

@@ -4,16 +4,11 @@
 #include <cstdio>
 
 #include "platform/system/Text.h"
+#include "tree/ItemPath.h"
 
 namespace qs {
 
 namespace {
-
-std::u16string Join(const std::u16string& folder, const std::u16string& name) {
-    if (!folder.empty() && folder.back() == u'\\')
-        return folder + name;
-    return folder + u'\\' + name;
-}
 
 // Appends the rows below the folder and adds its files' sizes to total; false, adding nothing,
 // when it can't be listed.
@@ -31,8 +26,8 @@ bool AddRows(FolderLister& lister, const std::u16string& folder, const std::u16s
         // A junction or link is not followed (it could loop): like an unreadable folder, its
         // size is unknown.
         std::uint64_t size = 0;
-        const bool known =
-            !entry.isReparsePoint && AddRows(lister, Join(folder, entry.name), path, rows, size);
+        const bool known = !entry.isReparsePoint &&
+                           AddRows(lister, MakeItemPath(folder, entry.name), path, rows, size);
         rows[at].known = known;  // (rows may have moved)
         rows[at].size = size;
         total += size;
