@@ -75,10 +75,12 @@ void CCopyProgressDlg::OnTimer() {
     // Set only when changed, so that the texts don't flicker and a screen reader isn't told
     // the same again.
     const auto set = [this](int id, const std::u16string& text) {
-        wchar_t was[512] = {};
-        ::GetDlgItemTextW(m_hWnd, id, was, 512);
-        if (FromWide(was) != text)
-            ::SetDlgItemTextW(m_hWnd, id, AsWide(text));
+        const HWND control = ::GetDlgItem(m_hWnd, id);
+        std::wstring was(static_cast<size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
+        was.resize(static_cast<size_t>(
+            ::GetWindowTextW(control, was.data(), static_cast<int>(was.size()))));
+        if (was != AsWide(text))
+            ::SetWindowTextW(control, AsWide(text));
     };
     set(IDC_COPY_COUNT, count);
     set(IDC_COPY_FILE, current);

@@ -2,6 +2,7 @@
 
 #include "commands/SaveCopy.h"
 #include "platform/system/CaseMapping.h"
+#include "platform/system/ErrorText.h"
 #include "tree/ItemPath.h"
 
 namespace qs {
@@ -192,7 +193,13 @@ bool IsSameOrInside(const std::u16string& path, const std::u16string& folder) {
 FolderCopyResult CopyFolder(const FolderCopyJob& job, FolderCopyProgress& progress) {
     CFolderCopier copier(job, progress);
     copier.Count(job.source);
-    if (!job.stopRequested() && copier.MakeTopFolder(GetCopyBaseName(job.source)))
+    if (job.stopRequested()) {
+        // Cancelled while the files were still being counted: nothing was made.
+        FolderCopyResult result = copier.Take();
+        result.stop = CopyStop::Cancelled;
+        return result;
+    }
+    if (copier.MakeTopFolder(GetCopyBaseName(job.source)))
         copier.CopyContents(job.source, copier.Folder(), u"");
     return copier.Take();
 }
@@ -201,6 +208,8 @@ std::u16string FormatCopyReport(const FolderCopyResult& result) {
     const std::u16string copied =
         u"Copied " + Number(result.copied) + u" of " + Number(result.total) + u" files";
     std::u16string text;
+    if (result.stop == CopyStop::Cancelled && result.folder.empty())
+        return u"The copy was cancelled before any file was copied.";
     if (result.stop == CopyStop::WriteFailed && result.folder.empty())
         return u"The copy could not be made in " + result.stopPath + u":\n" + result.stopReason;
     if (result.stop != CopyStop::None) {

@@ -75,11 +75,10 @@ std::u16string FormatUtcTime(std::uint64_t ticks) {
     return Utf8ToUtf16(text);
 }
 
-std::vector<ListingRow> ListFolder(FolderLister& lister, const std::u16string& folder) {
-    std::vector<ListingRow> rows;
+bool ListFolder(FolderLister& lister, const std::u16string& folder, std::vector<ListingRow>& rows) {
+    rows.clear();
     std::uint64_t total = 0;
-    AddRows(lister, folder, u"", rows, total);
-    return rows;
+    return AddRows(lister, folder, u"", rows, total);
 }
 
 std::string FormatListing(const std::vector<ListingRow>& rows) {
@@ -95,7 +94,11 @@ std::string FormatListing(const std::vector<ListingRow>& rows) {
 
 SaveCopyOutcome SaveListing(CopyFiles& files, FolderLister& lister, const std::u16string& folder,
                             const std::u16string& target) {
-    const std::string text = FormatListing(ListFolder(lister, folder));
+    // A folder that can't be listed gets no file: a header alone would read as an empty folder.
+    std::vector<ListingRow> rows;
+    if (!ListFolder(lister, folder, rows))
+        return SaveCopyOutcome::ReadFailed;
+    const std::string text = FormatListing(rows);
     if (!files.CanReplaceTarget(target) || !files.CreateTemporary(target))
         return SaveCopyOutcome::TargetOpenFailed;
     SaveCopyOutcome outcome = SaveCopyOutcome::Copied;

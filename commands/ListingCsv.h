@@ -26,13 +26,14 @@ struct ListingRow {
 };
 
 // The rows below the folder in the tree's order: folders first, each followed by its own rows,
-// then files, each group in listing order.
-std::vector<ListingRow> ListFolder(FolderLister& lister, const std::u16string& folder);
+// then files, each group in listing order. False, with no rows, when the folder itself can't be
+// listed.
+bool ListFolder(FolderLister& lister, const std::u16string& folder, std::vector<ListingRow>& rows);
 // The file's bytes: the byte-order mark, the header "Path,Size,Modified" and a line per row.
 std::string FormatListing(const std::vector<ListingRow>& rows);
 
-// Lists the folder and writes the file at target through a temporary: Copied, TargetOpenFailed
-// or WriteFailed.
+// Lists the folder and writes the file at target through a temporary: Copied, ReadFailed (the
+// folder can't be listed), TargetOpenFailed or WriteFailed.
 SaveCopyOutcome SaveListing(CopyFiles& files, FolderLister& lister, const std::u16string& folder,
                             const std::u16string& target);
 

@@ -92,7 +92,7 @@ bool CFilePreviewCtrl::SetFile(const wchar_t* path) {
     } else if (!m_file.Open(FromWide(path))) {
         // Nothing of the file before may stay: the view is cleared as for an empty file, with the
         // reason in place of the empty text (a file that Windows holds, as it holds Boot\BCD).
-        m_failedText = u"Can't open this file: " + GetSystemErrorText(m_file.GetOpenError());
+        m_failedText = u"Can't open this file: " + DescribeSystemError(m_file.GetOpenError());
         opened = false;
     }
     MeasureCell();

@@ -120,10 +120,13 @@ std::uint64_t CViewDlg::GetSearchStart(std::uint64_t afterSelection) const {
 }
 
 void CViewDlg::OpenFind() {
-    // Up to a pattern's worth of selected bytes is offered; otherwise the last search.
+    // Up to a pattern's worth of selected bytes is offered; otherwise the last search, also
+    // when what is selected is that search's match.
     FindRequest request = m_find;
     const ByteRange selection = m_preview.GetSelection();
-    if (selection.count != 0 && selection.count <= kMaxPatternBytes) {
+    const bool isLastMatch = m_lastMatch.count != 0 && selection.start == m_lastMatch.start &&
+                             selection.count == m_lastMatch.count;
+    if (selection.count != 0 && selection.count <= kMaxPatternBytes && !isLastMatch) {
         const auto count = static_cast<std::uint32_t>(selection.count);
         const FindText offer = SuggestFindText(
             m_preview.GetFile().GetBytes(static_cast<std::uint32_t>(selection.start), count), count,
@@ -162,8 +165,9 @@ void CViewDlg::Search(bool forward, std::uint64_t from) {
     switch (result.outcome) {
         case SearchOutcome::Found:
             // The match is the selection, in the column that shows what was typed.
+            m_lastMatch = {result.offset, m_find.pattern.bytes.size()};
             m_preview.SetSelection(
-                {result.offset, m_find.pattern.bytes.size()},
+                m_lastMatch,
                 m_find.kind == SearchKind::HexBytes ? PreviewPane::Hex : PreviewPane::Text,
                 CFilePreviewCtrl::Reveal::IfHidden);
             break;

@@ -59,6 +59,9 @@ private:
     CFilePreviewCtrl m_preview;
     FindRequest m_find;
     bool m_hasFind = false;
+    // The last search's match while it is still what is selected: Ctrl+F then offers that
+    // search (a UTF-16 or case-blind one), not the match's raw bytes.
+    ByteRange m_lastMatch;
     WPARAM m_keyUpToSwallow = 0;  // the key whose up would open a second menu
     bool m_focusDump = false;     // shown again: the next activation gives the dump the focus
 };

@@ -46,6 +46,7 @@ void CViewDlg::LoadFile(const std::u16string& path) {
         return;
     // A file that cannot be opened still shows its path; the preview then says why.
     m_preview.SetFile(AsWide(path));
+    m_lastMatch = ByteRange();
     ::SetWindowTextW(m_hWnd, AsWide(path));
 }
 

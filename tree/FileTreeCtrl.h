@@ -122,6 +122,8 @@ private:
     VolumeSpace m_space;
     std::unordered_map<HTREEITEM, std::uint64_t> m_fileSizes;
     std::unique_ptr<FolderTotals> m_totals;
+    // The sideways scroll position the sizes were last drawn at.
+    int m_drawnScrollX = 0;
     CVolumeCount m_count;
 };
 

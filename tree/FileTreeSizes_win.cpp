@@ -165,8 +165,16 @@ std::u16string CFileTreeCtrl::GetRowSize(HTREEITEM item) const {
 // The size goes on the row after the tree has drawn it, right-aligned at the client's right
 // edge, and only where it clears the label: the label is the name that every command reads.
 LRESULT CFileTreeCtrl::OnCustomDraw(NMTVCUSTOMDRAW* draw) {
-    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT)
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+        // A sideways scroll moves the drawn sizes with the labels and repaints only the strip it
+        // uncovers, which would leave pieces of them behind: then the whole tree is drawn again.
+        const int scrollX = ::GetScrollPos(m_hWnd, SB_HORZ);
+        if (scrollX != m_drawnScrollX) {
+            m_drawnScrollX = scrollX;
+            ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        }
         return CDRF_NOTIFYITEMDRAW;
+    }
     if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT)
         return CDRF_NOTIFYPOSTPAINT;
     if (draw->nmcd.dwDrawStage != CDDS_ITEMPOSTPAINT)

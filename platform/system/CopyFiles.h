@@ -43,9 +43,6 @@ public:
     virtual std::uint32_t LastError() const = 0;
 };
 
-// The system's own text for an error code, without its line break.
-std::u16string DescribeSystemError(std::uint32_t code);
-
 // A full path in the \\?\ form, which lifts the 260-unit limit: \\server\share\... becomes
 // \\?\UNC\server\share\..., a path already in that form or a device path (\\.\) stays as it is.
 // The temporary's folder is written so: a folder that leaves room for the target's name may leave

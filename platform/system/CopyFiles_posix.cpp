@@ -131,10 +131,6 @@ private:
 
 }  // namespace
 
-std::u16string DescribeSystemError(std::uint32_t code) {
-    return Utf8ToUtf16(std::strerror(static_cast<int>(code)));
-}
-
 std::unique_ptr<CopyFiles> MakeCopyFiles() {
     return std::make_unique<CPosixCopyFiles>();
 }

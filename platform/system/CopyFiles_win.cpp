@@ -144,23 +144,6 @@ private:
 
 }  // namespace
 
-std::u16string DescribeSystemError(std::uint32_t code) {
-    wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::u16string message = length != 0 ? FromWide(text, length) : std::u16string();
-    ::LocalFree(text);
-    while (!message.empty() &&
-           (message.back() == u'\r' || message.back() == u'\n' || message.back() == u' '))
-        message.pop_back();
-    if (message.empty()) {
-        const std::string number = "Error " + std::to_string(code) + ".";
-        message.assign(number.begin(), number.end());
-    }
-    return message;
-}
-
 std::unique_ptr<CopyFiles> MakeCopyFiles() {
     return std::make_unique<CWin32CopyFiles>();
 }

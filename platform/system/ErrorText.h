@@ -1,4 +1,4 @@
-// The system's own words for an error code. Win32 only: FormatMessageW.
+// The system's own words for an error code: FormatMessageW on Windows, strerror elsewhere.
 #pragma once
 
 #include <cstdint>
@@ -6,8 +6,8 @@
 
 namespace qs {
 
-// The system's message for a GetLastError code, without the line break it ends with; "Error
-// <code>" when the system has none.
-std::u16string GetSystemErrorText(std::uint32_t code);
+// The system's message for an error code, without the line break it ends with; "Error <code>."
+// when the system has none.
+std::u16string DescribeSystemError(std::uint32_t code);
 
 }  // namespace qs

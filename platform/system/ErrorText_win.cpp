@@ -5,7 +5,7 @@
 
 namespace qs {
 
-std::u16string GetSystemErrorText(std::uint32_t code) {
+std::u16string DescribeSystemError(std::uint32_t code) {
     wchar_t* text = nullptr;
     // The system's own language; no inserts, since the caller has nothing to fill them with.
     const DWORD length = ::FormatMessageW(
@@ -17,8 +17,8 @@ std::u16string GetSystemErrorText(std::uint32_t code) {
            (message.back() == u'\n' || message.back() == u'\r' || message.back() == u' '))
         message.pop_back();
     if (message.empty()) {
-        const std::string number = std::to_string(code);
-        message = u"Error " + std::u16string(number.begin(), number.end());
+        const std::string number = "Error " + std::to_string(code) + ".";
+        message.assign(number.begin(), number.end());
     }
     return message;
 }

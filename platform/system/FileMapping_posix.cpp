@@ -58,9 +58,13 @@ FileHandle OpenReadShared(const std::u16string& path, std::uint32_t* error) {
         return fail(errno);
     }
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int refused = fstat(fd, &st) != 0   ? errno
+                        : S_ISREG(st.st_mode) ? 0
+                        : S_ISDIR(st.st_mode) ? EISDIR
+                                              : EINVAL;  // a FIFO or a device: not a file to map
+    if (refused != 0) {
         close(fd);
-        return fail(EISDIR);
+        return fail(refused);
     }
     detail::Count(detail::g_counters.filesOpened);
     return fd;

@@ -19,7 +19,8 @@ public:
         pattern += u'*';
         CFileSearch search(pattern, CFileSearch::Mode::BasicLargeFetch);
         if (!search.IsOpen()) {
-            return false;
+            // A volume's root lists no "." or "..": when it is empty, the search finds nothing.
+            return ::GetLastError() == ERROR_FILE_NOT_FOUND;
         }
         do {
             const WIN32_FIND_DATAW& found = search.Entry();

@@ -45,6 +45,9 @@ TEST(FolderCopyTest, TheReportWithNoneOneAndElevenFilesLeftOutAndWhenStopped) {
     result = FolderCopyResult();
     result.stop = CopyStop::WriteFailed, result.stopPath = uR"(E:\)", result.stopReason = u"Full.";
     EXPECT_EQ(FormatCopyReport(result), u"The copy could not be made in E:\\:\nFull.");
+    result = FolderCopyResult();
+    result.stop = CopyStop::Cancelled;  // while the files were still being counted
+    EXPECT_EQ(FormatCopyReport(result), u"The copy was cancelled before any file was copied.");
 }
 
 TEST(ListingCsvTest, FieldsTimesAndRows) {

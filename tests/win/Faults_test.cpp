@@ -27,6 +27,7 @@
 #include "commands/FolderCommands.h"
 #include "commands/SaveCopy.h"
 #include "platform/system/Clipboard.h"
+#include "platform/system/ErrorText.h"
 #include "platform/system/FileMapping.h"
 #include "platform/system/FileSearch.h"
 #include "platform/system/FolderLister.h"
