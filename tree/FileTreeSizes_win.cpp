@@ -171,7 +171,7 @@ LRESULT CFileTreeCtrl::OnCustomDraw(NMTVCUSTOMDRAW* draw) {
         const int scrollX = ::GetScrollPos(m_hWnd, SB_HORZ);
         if (scrollX != m_drawnScrollX) {
             m_drawnScrollX = scrollX;
-            ::InvalidateRect(m_hWnd, nullptr, FALSE);
+            ::InvalidateRect(m_hWnd, nullptr, TRUE);
         }
         return CDRF_NOTIFYITEMDRAW;
     }

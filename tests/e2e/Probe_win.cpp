@@ -36,6 +36,7 @@
 //   qs_probe bytesize <n>        n bytes as StrFormatByteSizeW writes them
 //   qs_probe rowsize <text>      the pixels right of the shown item's label on its row, as on
 //                                the screen: "gray <n> text <n> margin <px from the tree's right>"
+//   qs_probe hscroll <n>         scrolls the tree n steps sideways, as its scroll bar's arrow does
 //   qs_probe hold <path> <ms>    holds the file open, sharing nothing, as a program that uses
 //                                it would; prints "held" once it does
 // Exit code 0 on success, 1 when the window or the item asked for is not there. The probe is
@@ -596,6 +597,11 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"item" && argc > 2) {
         g_corner = argc > 3;
         return PrintItems(tree, remote, root, 0, argv[2]) ? 0 : 1;
+    }
+    if (command == L"hscroll" && argc > 2) {
+        for (int i = 0; i < _wtoi(argv[2]); ++i)
+            Send(tree, WM_HSCROLL, SB_LINERIGHT, 0);
+        return 0;
     }
     if (command == L"lines" || command == L"bytesize" || command == L"rowsize")
         return PrintSizes(command, argc > 2 ? argv[2] : L"", main, tree, remote);

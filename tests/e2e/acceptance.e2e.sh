@@ -636,6 +636,11 @@ for name in "$long" "$wide"; do  # clicked near the label's start: its middle is
     lines_are "$volume_line" "$name: $(size_of "$(stat -c %s "$volume/Recovery/$name")")"
 done
 [ -z "${QS_SHOTS:-}" ] || qs_screenshot "$QS_SCRATCH/long-names.png"
+# Scrolled sideways, a row's size is drawn once at the right edge: no pieces left behind.
+before=$(qs_probe rowsize BOOTNXT)
+qs_probe hscroll 6 && sleep 0.5
+[ "$(qs_probe rowsize BOOTNXT)" = "$before" ] ||
+    qs_fail "BOOTNXT's row after a sideways scroll: $(qs_probe rowsize BOOTNXT), not $before"
 rm "$volume/Recovery/$long" "$volume/Recovery/$wide"
 
 qs_step "sizes: F5 twice, then Esc, each at once: the program ends"
