@@ -123,10 +123,7 @@ int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TREEVIEW_CLASSES};
     ::InitCommonControlsEx(&icc);
 
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const fs::path stage =
-        fs::path(temp) / (L"qs-populate-bench-" + std::to_wstring(::GetCurrentProcessId()));
+    const fs::path stage = TempStage(L"qs-populate-bench-");
     const std::wstring root = L"\\\\?\\" + stage.wstring();
     const std::wstring files = root + L"\\files";
     const std::wstring folders = root + L"\\folders";

@@ -80,10 +80,7 @@ int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TREEVIEW_CLASSES};
     ::InitCommonControlsEx(&icc);
 
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const fs::path stage =
-        fs::path(temp) / (L"qs-count-bench-" + std::to_wstring(::GetCurrentProcessId()));
+    const fs::path stage = TempStage(L"qs-count-bench-");
     const std::wstring root = L"\\\\?\\" + stage.wstring();
     // The tree's volume holds the counted folders and the folder it expands.
     const std::wstring volume = root + L"\\volume", folders = volume + L"\\folders",

@@ -1,16 +1,25 @@
-// What the Win32 benchmarks share: a large sparse file with a few random blocks, a timer, the
-// program's loop run until the queue is empty, and the summary of a figure's samples.
+// What the Win32 benchmarks share: a folder to stage in, a large sparse file with a few random
+// blocks, a timer, the program's loop run until the queue is empty, and the summary of a figure's
+// samples.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "platform/window/MessageLoop.h"
+
+// A folder of this run's own in the temporary folder: the benchmark's name and the process id.
+inline std::filesystem::path TempStage(const wchar_t* name) {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    return std::filesystem::path(temp) / (name + std::to_wstring(::GetCurrentProcessId()));
+}
 
 // A file of `size` bytes in the temporary folder, mostly holes, with 64 random blocks of
 // `blockSize` bytes at random places; an empty path when it can't be made.

@@ -17,19 +17,18 @@ namespace {
 
 constexpr wchar_t kCaption[] = L"Quarrystone";
 
-// The selected item's text through a zero-filled 260-unit buffer; empty when it can't be read.
-std::wstring GetSelectedText(HWND tree) {
+}  // namespace
+
+std::wstring GetTreeItemText(HWND tree, WPARAM relation) {
     wchar_t text[MAX_PATH] = {};
     TVITEMW item = {};
     item.mask = TVIF_TEXT;
-    item.hItem = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    item.hItem = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, relation, 0));
     item.pszText = text;
     item.cchTextMax = MAX_PATH;
     ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     return text;
 }
-
-}  // namespace
 
 void ViewFile(HWND tree, const std::u16string& path) {
     ::SendMessageW(::GetParent(tree), WM_VIEW_FILE, 0, reinterpret_cast<LPARAM>(AsWide(path)));
@@ -40,7 +39,7 @@ void CopyPath(HWND tree, const std::u16string& path) {
 }
 
 void SaveAs(HWND tree, const std::u16string& path) {
-    CFileDialog dialog(GetSelectedText(tree).c_str(), ::GetActiveWindow());
+    CFileDialog dialog(GetTreeItemText(tree, TVGN_CARET).c_str(), ::GetActiveWindow());
     if (dialog.DoModal() != IDOK)
         return;
     SaveCopyOutcome outcome;

@@ -28,18 +28,6 @@ void Warn(HWND owner, const std::u16string& text) {
     ::MessageBoxW(owner, AsWide(text), kCaption, MB_OK | MB_ICONWARNING);
 }
 
-// The root item's text: the hidden volume's name.
-std::u16string GetVolumeRoot(HWND tree) {
-    wchar_t text[MAX_PATH] = {};
-    TVITEMW item = {};
-    item.mask = TVIF_TEXT;
-    item.hItem = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-    item.pszText = text;
-    item.cchTextMax = MAX_PATH;
-    ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    return FromWide(text);
-}
-
 // By path, and by volume: the hidden volume may also be reached through a folder it is mounted
 // on, whose path shares nothing with the volume's name.
 bool IsOnVolume(const std::u16string& target, const std::u16string& volumeRoot) {
@@ -143,7 +131,8 @@ void SaveFolderAs(HWND tree, const std::u16string& path) {
     CFolderDialog picker(main, L"Choose a Folder for the Copy");
     if (picker.DoModal() != IDOK)
         return;
-    SaveFolderCopy(main, path, GetVolumeRoot(tree), FromWide(picker.GetFolderPath().c_str()));
+    SaveFolderCopy(main, path, FromWide(GetTreeItemText(tree, TVGN_ROOT).c_str()),
+                   FromWide(picker.GetFolderPath().c_str()));
 }
 
 void SaveListingAs(HWND tree, const std::u16string& path) {
